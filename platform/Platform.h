@@ -1,0 +1,38 @@
+#pragma once
+// Small operating-system services the game needs: message boxes, the millisecond clock and
+// file opening. The game and the headless driver choose their behaviour once at start-up.
+
+#include <cstdint>
+#include <cstdio>
+
+enum MessageBoxStyle {
+  MessageBoxOk = 0,           // one OK button
+  MessageBoxOkInformation,    // OK, information icon
+  MessageBoxOkWarning,        // OK, warning icon
+  MessageBoxYesNoQuestion,    // Yes and No, question icon
+};
+
+enum MessageBoxAnswer {
+  MessageBoxAnswerOk = 1,
+  MessageBoxAnswerYes = 6,
+  MessageBoxAnswerNo = 7,
+};
+
+// Shows a box (when boxes are enabled) and always prints "[caption] text" to standard error.
+// When no box can be shown the answer is OK, and No for a Yes/No question.
+int PlatformMessageBox(const char* text, const char* caption, MessageBoxStyle style);
+void PlatformEnableMessageBoxes(bool enabled);
+
+// Monotonic milliseconds as an unsigned 32-bit count (wraps), or the virtual clock when set.
+uint32_t PlatformMilliseconds();
+void PlatformSleepMilliseconds(uint32_t ms);
+using PlatformClockFn = uint32_t (*)();
+void PlatformSetClock(PlatformClockFn clock);  // null restores the real clock
+
+// fopen that refuses anything that exists but is not a regular file (a folder, a device).
+std::FILE* PlatformOpenFile(const char* path, const char* mode);
+bool PlatformFileExists(const char* path);      // any directory entry, a folder included
+bool PlatformRegularFileExists(const char* path);
+// Writes a whole file through a temporary file renamed over the old one, so an interrupted
+// write never loses the old contents. Returns false on any failure (the old file stays).
+bool PlatformWriteFileAtomic(const char* path, const void* data, size_t size);

@@ -1,0 +1,27 @@
+#pragma once
+// Player-side shots. The fields and behaviour grow with the shots code.
+
+#include <cstdint>
+
+#include "world/GameObject.h"
+
+class PlayerShot : public GameObject {
+ public:
+  PlayerShot* prev = nullptr;
+  PlayerShot* next = nullptr;
+
+  void UnlinkAndDelete(PlayerShot** head, PlayerShot** tail, int32_t* count);
+};
+
+class ShotList {
+ public:
+  PlayerShot* head = nullptr;
+  PlayerShot* tail = nullptr;
+  int32_t count = 0;
+
+  ShotList() = default;
+  ~ShotList() { Clear(); }
+  ShotList(const ShotList&) = delete;
+  ShotList& operator=(const ShotList&) = delete;
+  void Clear();
+};
