@@ -163,7 +163,7 @@ TEST(Random, LoadRandomTableFromFile) {
     std::vector<uint8_t> b(size, 3);
     if (size >= 2) { b[0] = word0 & 0xFF; b[1] = word0 >> 8; }
     std::FILE* f = std::fopen("rndtbl.dat", "wb");
-    std::fwrite(b.data(), 1, b.size(), f);
+    if (!b.empty()) std::fwrite(b.data(), 1, b.size(), f);
     std::fclose(f);
   };
   fs::remove("rndtbl.dat");
