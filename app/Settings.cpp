@@ -1,14 +1,60 @@
 #include "app/Settings.h"
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "app/CommandLine.h"
+#include "platform/Input.h"
 #include "platform/Platform.h"
+#include "world/MathUtil.h"
 
-int32_t g_config[256];
+int32_t g_config[kConfigSlots];
 HighScoreEntry g_highScores[kHighScoreTables][kHighScoreEntries];
+int g_bgmVolume = 8000;
+int g_seVolume = 7800;
 
 namespace {
+
+const char kLoadFailed[] = "読み込み失敗";
+const char kFileCorrupt[] = "ファイル異常";
+const char kWriteFailed[] = "書き込み失敗";
+
+// One of the two files: its record layout and the messages of its load-or-create steps.
+struct SettingsFile {
+  const char* path;
+  size_t recordSize;
+  size_t records;
+  const char* missing;
+  const char* openFailed;
+  const char* corrupt;
+  const char* createFailed;
+  const char* createShort;
+};
+
+const SettingsFile kConfigFile = {
+    "config.dat",
+    4,
+    kConfigSlots,
+    "コンフィグデータが見つかりません。\nコンフィグデータを作成します。\n\n",
+    "コンフィグデータの読み込みに失敗しました。\nデフォルトの設定で起動します。\n\n",
+    "コンフィグデータが異常です。\nデフォルトのコンフィグデータを使用します。",
+    "コンフィグデータの作成に失敗しました。\nアクセス権限やフォルダの属性等を確認して下さい。\n\n",
+    "コンフィグデータの作成が異常終了しました。\n\n",
+};
+
+const SettingsFile kHighScoreFile = {
+    "hiscore.dat",
+    kHighScoreRecordSize,
+    kHighScoreTables * kHighScoreEntries,
+    "ハイスコアデータが見つかりません。\nハイスコアデータを作成します。\n\n",
+    "ハイスコアデータの読み込みに失敗しました。\nデフォルトのハイスコアランキングを使用します。\n\n",
+    "ハイスコアデータが異常です。\nデフォルトのハイスコアランキングを使用します。",
+    "ハイスコアデータの作成に失敗しました。\nアクセス権限やフォルダの属性等を確認して下さい。\n\n",
+    "ハイスコアデータの作成が異常終了しました。\n\n",
+};
+
+enum class ReadResult { Good, Missing, Unusable };
 
 void PutLE32(uint8_t* p, int32_t v) {
   const uint32_t u = static_cast<uint32_t>(v);
@@ -18,19 +64,27 @@ void PutLE32(uint8_t* p, int32_t v) {
   p[3] = (u >> 24) & 0xFF;
 }
 
-}  // namespace
-
-bool WriteConfigFile() {
-  uint8_t bytes[1024];
-  for (int i = 0; i < 256; ++i) PutLE32(bytes + 4 * i, g_config[i]);
-  return PlatformWriteFileAtomic("config.dat", bytes, sizeof(bytes));
+int32_t GetLE32(const uint8_t* p) {
+  const uint32_t u = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+                     (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+  return static_cast<int32_t>(u);
 }
 
-bool WriteHighScoreFile() {
-  std::vector<uint8_t> bytes(kHighScoreTables * kHighScoreEntries * 28);
+std::vector<uint8_t> EncodeConfig() {
+  std::vector<uint8_t> bytes(kConfigFileSize);
+  for (int i = 0; i < kConfigSlots; ++i) PutLE32(bytes.data() + 4 * i, g_config[i]);
+  return bytes;
+}
+
+void DecodeConfig(const std::vector<uint8_t>& bytes) {
+  for (int i = 0; i < kConfigSlots; ++i) g_config[i] = GetLE32(bytes.data() + 4 * i);
+}
+
+std::vector<uint8_t> EncodeHighScores() {
+  std::vector<uint8_t> bytes(kHighScoreFileSize);
   uint8_t* p = bytes.data();
   for (int t = 0; t < kHighScoreTables; ++t) {
-    for (int i = 0; i < kHighScoreEntries; ++i, p += 28) {
+    for (int i = 0; i < kHighScoreEntries; ++i, p += kHighScoreRecordSize) {
       const HighScoreEntry& e = g_highScores[t][i];
       PutLE32(p, e.scoreLow);
       PutLE32(p + 4, e.scoreHigh);
@@ -40,5 +94,143 @@ bool WriteHighScoreFile() {
       PutLE32(p + 24, e.stage);
     }
   }
-  return PlatformWriteFileAtomic("hiscore.dat", bytes.data(), bytes.size());
+  return bytes;
 }
+
+void DecodeHighScores(const std::vector<uint8_t>& bytes) {
+  const uint8_t* p = bytes.data();
+  for (int t = 0; t < kHighScoreTables; ++t) {
+    for (int i = 0; i < kHighScoreEntries; ++i, p += kHighScoreRecordSize) {
+      HighScoreEntry& e = g_highScores[t][i];
+      e.scoreLow = GetLE32(p);
+      e.scoreHigh = GetLE32(p + 4);
+      e.item = GetLE32(p + 8);
+      e.miss = GetLE32(p + 12);
+      std::memcpy(e.name, p + 16, 8);
+      e.stage = GetLE32(p + 24);
+    }
+  }
+}
+
+// Steps 1 and 2 of load-or-create: Good only when every record was read; a longer file's tail
+// is ignored.
+ReadResult ReadSettingsFile(const SettingsFile& file, std::vector<uint8_t>* bytes) {
+  if (!PlatformFileExists(file.path)) {
+    PlatformMessageBox(file.missing, kLoadFailed, MessageBoxOkInformation);
+    return ReadResult::Missing;
+  }
+  std::FILE* f = PlatformOpenFile(file.path, "rb");
+  if (!f) {
+    PlatformMessageBox(file.openFailed, kLoadFailed, MessageBoxOkWarning);
+    return ReadResult::Unusable;
+  }
+  bytes->assign(file.recordSize * file.records, 0);
+  const size_t read = std::fread(bytes->data(), file.recordSize, file.records, f);
+  std::fclose(f);
+  if (read < file.records) {
+    PlatformMessageBox(file.corrupt, kFileCorrupt, MessageBoxOk);
+    return ReadResult::Unusable;
+  }
+  return ReadResult::Good;
+}
+
+// Step 4, only for a missing file: a plain write (there are no old contents to keep), so both
+// of its messages can tell what went wrong.
+void CreateSettingsFile(const SettingsFile& file, const std::vector<uint8_t>& bytes) {
+  std::FILE* f = PlatformOpenFile(file.path, "wb");
+  if (!f) {
+    PlatformMessageBox(file.createFailed, kWriteFailed, MessageBoxOk);
+    return;
+  }
+  const size_t written = std::fwrite(bytes.data(), file.recordSize, file.records, f);
+  const bool closed = std::fclose(f) == 0;  // a failed flush loses data as surely as a short write
+  if (written < file.records || !closed)
+    PlatformMessageBox(file.createShort, kWriteFailed, MessageBoxOk);
+}
+
+}  // namespace
+
+void SetDefaultConfig(int fullscreen) {
+  for (int32_t& slot : g_config) slot = 0;
+  g_config[0] = 0;
+  g_config[1] = 1;
+  g_config[2] = 2;
+  for (int i = 3; i < 16; ++i) g_config[i] = -1;
+  g_config[ConfigBgmVolume] = 8000;
+  g_config[ConfigSeVolume] = 7800;
+  g_config[ConfigDifficulty] = 3;
+  g_config[ConfigDifficultyCount] = 4;
+  g_config[ConfigFullscreen] = fullscreen ? 1 : 0;
+  g_config[ConfigRotate] = 0;
+}
+
+HighScoreEntry DefaultHighScoreEntry(int rank) {
+  HighScoreEntry e;
+  e.scoreLow = (10 - rank) * 10000;
+  e.scoreHigh = 0;
+  e.item = (10 - rank) * 100;
+  e.miss = rank + 1;
+  std::memcpy(e.name, "no name ", 8);
+  e.stage = 1;
+  return e;
+}
+
+void SetDefaultHighScores() {
+  for (auto& table : g_highScores)
+    for (int i = 0; i < kHighScoreEntries; ++i) table[i] = DefaultHighScoreEntry(i);
+}
+
+void LoadOrCreateConfigFile() {
+  std::vector<uint8_t> bytes;
+  const ReadResult result = ReadSettingsFile(kConfigFile, &bytes);
+  if (result == ReadResult::Good) {
+    DecodeConfig(bytes);
+    return;
+  }
+  const int answer = PlatformMessageBox("フルスクリーンで起動しますか？", "確認", MessageBoxYesNoQuestion);
+  SetDefaultConfig(answer == MessageBoxAnswerYes ? 1 : 0);
+  // A file that exists but cannot be used is left alone: the defaults hold for this run only.
+  if (result == ReadResult::Missing) CreateSettingsFile(kConfigFile, EncodeConfig());
+}
+
+void LoadOrCreateHighScoreFile() {
+  std::vector<uint8_t> bytes;
+  const ReadResult result = ReadSettingsFile(kHighScoreFile, &bytes);
+  if (result == ReadResult::Good) {
+    DecodeHighScores(bytes);
+    return;
+  }
+  SetDefaultHighScores();
+  if (result == ReadResult::Missing) CreateSettingsFile(kHighScoreFile, EncodeHighScores());
+}
+
+void ApplySettingsPrecedence() {
+  g_bgmVolume = ClampVolume(g_cmdBgmVolume != -1 ? g_cmdBgmVolume : g_config[ConfigBgmVolume]);
+  g_seVolume = ClampVolume(g_cmdSeVolume != -1 ? g_cmdSeVolume : g_config[ConfigSeVolume]);
+  if (g_fullscreen == -1) g_fullscreen = g_config[ConfigFullscreen];
+  if (g_rotateScreen == -1) g_rotateScreen = g_config[ConfigRotate];
+  // A /j switch replaces the whole map: the others stay -1 from the start-up reset.
+  if (!g_cmdPadMapGiven)
+    for (int i = 0; i < kPadButtons; ++i) g_padButtonMap[i] = g_config[ConfigPadMap + i];
+}
+
+bool WriteConfigFile() {
+  const std::vector<uint8_t> bytes = EncodeConfig();
+  return PlatformWriteFileAtomic(kConfigFile.path, bytes.data(), bytes.size());
+}
+
+bool WriteHighScoreFile() {
+  const std::vector<uint8_t> bytes = EncodeHighScores();
+  return PlatformWriteFileAtomic(kHighScoreFile.path, bytes.data(), bytes.size());
+}
+
+int SelectableDifficultyCount() {
+  const int count = g_config[ConfigDifficultyCount];
+  return (count >= 1 && count <= 8) ? count : 4;
+}
+
+int ClampedConfigDifficulty() {
+  return ClampInt(g_config[ConfigDifficulty], 0, SelectableDifficultyCount() - 1);
+}
+
+int ClampVolume(int volume) { return ClampInt(volume, 0, 10000); }

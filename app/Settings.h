@@ -13,6 +13,9 @@ enum ConfigSlot {
   ConfigRotate = 21,
 };
 
+constexpr int kConfigSlots = 256;
+constexpr int kConfigFileSize = kConfigSlots * 4;
+
 struct HighScoreEntry {
   int32_t scoreLow = 0;
   int32_t scoreHigh = 0;
@@ -24,10 +27,37 @@ struct HighScoreEntry {
 
 constexpr int kHighScoreTables = 64;
 constexpr int kHighScoreEntries = 10;
+constexpr int kHighScoreRecordSize = 28;
+constexpr int kHighScoreFileSize = kHighScoreTables * kHighScoreEntries * kHighScoreRecordSize;
 
-extern int32_t g_config[256];
+extern int32_t g_config[kConfigSlots];
 extern HighScoreEntry g_highScores[kHighScoreTables][kHighScoreEntries];
+
+// Live volumes, 0..10000 (10000 full volume, 0 silence).
+extern int g_bgmVolume;
+extern int g_seVolume;
+
+// Start-up, after ParseCommandLine and in this order: LoadOrCreateConfigFile,
+// LoadOrCreateHighScoreFile, ApplySettingsPrecedence. Problems are reported in message boxes
+// and the defaults are used.
+void LoadOrCreateConfigFile();
+void LoadOrCreateHighScoreFile();
+void ApplySettingsPrecedence();
+
+// The default slots; fullscreen is the answer to the start-up question (1 Yes, 0 No).
+void SetDefaultConfig(int fullscreen);
+HighScoreEntry DefaultHighScoreEntry(int rank);
+void SetDefaultHighScores();
 
 // Rewrite the whole file, through a temporary file renamed over the old one. Failures are silent.
 bool WriteConfigFile();
 bool WriteHighScoreFile();
+
+// Slots 18 and 19 as the menus may use them, whatever a damaged file holds: the number of
+// selectable difficulties (slot 19 when it is 1..8, else 4) and slot 18 clamped into
+// 0..count-1.
+int SelectableDifficultyCount();
+int ClampedConfigDifficulty();
+
+// A volume from a switch or a file as it is applied: clamped into 0..10000.
+int ClampVolume(int volume);

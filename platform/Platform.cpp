@@ -11,14 +11,18 @@
 namespace {
 bool g_messageBoxesEnabled = true;
 PlatformClockFn g_clock = nullptr;
+PlatformMessageHook g_messageHook = nullptr;
 }  // namespace
 
 void PlatformEnableMessageBoxes(bool enabled) { g_messageBoxesEnabled = enabled; }
+
+void PlatformSetMessageHook(PlatformMessageHook hook) { g_messageHook = hook; }
 
 int PlatformMessageBox(const char* text, const char* caption, MessageBoxStyle style) {
   std::fprintf(stderr, "[%s] %s\n", caption, text);
   const bool question = style == MessageBoxYesNoQuestion;
   const int fallback = question ? MessageBoxAnswerNo : MessageBoxAnswerOk;
+  if (g_messageHook) return g_messageHook(text, caption, style);
   if (!g_messageBoxesEnabled) return fallback;
 
   SDL_MessageBoxButtonData buttons[2];

@@ -22,6 +22,10 @@ enum MessageBoxAnswer {
 // When no box can be shown the answer is OK, and No for a Yes/No question.
 int PlatformMessageBox(const char* text, const char* caption, MessageBoxStyle style);
 void PlatformEnableMessageBoxes(bool enabled);
+// When a hook is set it takes the place of the box (the text still goes to standard error) and
+// its result is the answer; tests use it to see the messages and answer questions.
+using PlatformMessageHook = int (*)(const char* text, const char* caption, MessageBoxStyle style);
+void PlatformSetMessageHook(PlatformMessageHook hook);  // null removes it
 
 // Monotonic milliseconds as an unsigned 32-bit count (wraps), or the virtual clock when set.
 uint32_t PlatformMilliseconds();
