@@ -1,0 +1,341 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/CommandLine.h"
+#include "app/Settings.h"
+#include "platform/Input.h"
+#include "platform/Platform.h"
+
+namespace {
+
+struct Message {
+  std::string caption;
+  std::string text;
+  MessageBoxStyle style;
+};
+
+std::vector<Message> g_messages;
+int g_answer = MessageBoxAnswerNo;
+
+int RecordMessage(const char* text, const char* caption, MessageBoxStyle style) {
+  g_messages.push_back({caption, text, style});
+  return style == MessageBoxYesNoQuestion ? g_answer : MessageBoxAnswerOk;
+}
+
+std::vector<std::string> Captions() {
+  std::vector<std::string> c;
+  for (const Message& m : g_messages) c.push_back(m.caption);
+  return c;
+}
+
+std::vector<uint8_t> ReadBytes(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const char* path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+int32_t LE32(const std::vector<uint8_t>& b, size_t at) {
+  return static_cast<int32_t>(b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) |
+                              (static_cast<uint32_t>(b[at + 3]) << 24));
+}
+
+void PutLE32(std::vector<uint8_t>& b, size_t at, int32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
+}
+
+// Runs every test in a fresh temporary folder, with boxes answered by the hook.
+class SettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    startDir_ = std::filesystem::current_path();
+    char dirTemplate[] = "/tmp/wexla-settings-XXXXXX";
+    ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+    tempDir_ = dirTemplate;
+    std::filesystem::current_path(tempDir_);
+    ResetCommandLineValues();
+    for (int32_t& slot : g_config) slot = 12345;  // anything the loaders must overwrite
+    g_messages.clear();
+    g_answer = MessageBoxAnswerNo;
+    PlatformSetMessageHook(RecordMessage);
+  }
+  void TearDown() override {
+    PlatformSetMessageHook(nullptr);
+    std::filesystem::current_path(startDir_);
+    std::filesystem::remove_all(tempDir_);
+  }
+  std::filesystem::path startDir_;
+  std::filesystem::path tempDir_;
+};
+
+void ExpectDefaultConfig(int fullscreen) {
+  const int32_t pad[16] = {0, 1, 2, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(g_config[i], pad[i]) << i;
+  EXPECT_EQ(g_config[16], 8000);
+  EXPECT_EQ(g_config[17], 7800);
+  EXPECT_EQ(g_config[18], 3);
+  EXPECT_EQ(g_config[19], 4);
+  EXPECT_EQ(g_config[20], fullscreen);
+  EXPECT_EQ(g_config[21], 0);
+  for (int i = 22; i < 256; ++i) EXPECT_EQ(g_config[i], 0) << i;
+}
+
+void ExpectDefaultHighScores() {
+  for (int t = 0; t < kHighScoreTables; ++t) {
+    for (int i = 0; i < kHighScoreEntries; ++i) {
+      const HighScoreEntry& e = g_highScores[t][i];
+      EXPECT_EQ(e.scoreLow, (10 - i) * 10000);
+      EXPECT_EQ(e.scoreHigh, 0);
+      EXPECT_EQ(e.item, (10 - i) * 100);
+      EXPECT_EQ(e.miss, i + 1);
+      EXPECT_EQ(std::memcmp(e.name, "no name ", 8), 0);
+      EXPECT_EQ(e.stage, 1);
+    }
+  }
+}
+
+TEST_F(SettingsTest, MissingConfigIsCreatedWithTheDefaultBytes) {
+  for (int answer : {MessageBoxAnswerYes, MessageBoxAnswerNo}) {
+    std::remove("config.dat");
+    g_messages.clear();
+    g_answer = answer;
+    LoadOrCreateConfigFile();
+    ASSERT_EQ(g_messages.size(), 2u);
+    EXPECT_EQ(g_messages[0].caption, "読み込み失敗");
+    EXPECT_EQ(g_messages[0].text, "コンフィグデータが見つかりません。\nコンフィグデータを作成します。\n\n");
+    EXPECT_EQ(g_messages[0].style, MessageBoxOkInformation);
+    EXPECT_EQ(g_messages[1].caption, "確認");
+    EXPECT_EQ(g_messages[1].text, "フルスクリーンで起動しますか？");
+    EXPECT_EQ(g_messages[1].style, MessageBoxYesNoQuestion);
+    const int fullscreen = answer == MessageBoxAnswerYes ? 1 : 0;
+    ExpectDefaultConfig(fullscreen);
+    const std::vector<uint8_t> bytes = ReadBytes("config.dat");
+    ASSERT_EQ(bytes.size(), 1024u);
+    EXPECT_EQ(LE32(bytes, 0), 0);
+    EXPECT_EQ(LE32(bytes, 4), 1);
+    EXPECT_EQ(LE32(bytes, 12), -1);
+    EXPECT_EQ(bytes[12], 0xFF);
+    EXPECT_EQ(LE32(bytes, 64), 8000);
+    EXPECT_EQ(bytes[64], 0x40);  // 8000 = 0x1F40, low byte first
+    EXPECT_EQ(bytes[65], 0x1F);
+    EXPECT_EQ(LE32(bytes, 68), 7800);
+    EXPECT_EQ(LE32(bytes, 72), 3);
+    EXPECT_EQ(LE32(bytes, 76), 4);
+    EXPECT_EQ(LE32(bytes, 80), fullscreen);
+    for (size_t at = 84; at < 1024; ++at) EXPECT_EQ(bytes[at], 0) << at;
+  }
+}
+
+TEST_F(SettingsTest, ConfigReadWholeOrNotAtAll) {
+  std::vector<uint8_t> good(1024);
+  for (int i = 0; i < 256; ++i) PutLE32(good, 4 * i, i * 1000 - 70000);
+  const struct {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    bool directory;
+    std::vector<std::string> captions;  // empty: read as it stands
+  } cases[] = {
+      {"exact", good, false, {}},
+      {"long", [&] { auto b = good; b.resize(1030, 0xAB); return b; }(), false, {}},
+      {"short", std::vector<uint8_t>(1000, 0x11), false, {"ファイル異常", "確認"}},
+      {"one byte short", std::vector<uint8_t>(good.begin(), good.end() - 1), false, {"ファイル異常", "確認"}},
+      {"empty", {}, false, {"ファイル異常", "確認"}},
+      {"folder", {}, true, {"読み込み失敗", "確認"}},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove_all("config.dat");
+    if (c.directory) {
+      ASSERT_EQ(mkdir("config.dat", 0755), 0);
+    } else {
+      WriteBytes("config.dat", c.bytes);
+    }
+    g_messages.clear();
+    g_answer = MessageBoxAnswerYes;
+    LoadOrCreateConfigFile();
+    EXPECT_EQ(Captions(), c.captions) << c.name;
+    if (c.captions.empty()) {
+      for (int i = 0; i < 256; ++i) ASSERT_EQ(g_config[i], i * 1000 - 70000) << c.name << i;
+    } else {
+      ExpectDefaultConfig(1);
+      if (c.directory) {
+        EXPECT_EQ(g_messages[0].text,
+                  "コンフィグデータの読み込みに失敗しました。\nデフォルトの設定で起動します。\n\n");
+        EXPECT_EQ(g_messages[0].style, MessageBoxOkWarning);
+      } else {
+        EXPECT_EQ(g_messages[0].text, "コンフィグデータが異常です。\nデフォルトのコンフィグデータを使用します。");
+        EXPECT_EQ(g_messages[0].style, MessageBoxOk);
+      }
+    }
+    // A file that is there is never rewritten at start-up.
+    if (c.directory) {
+      EXPECT_TRUE(std::filesystem::is_directory("config.dat"));
+    } else {
+      EXPECT_EQ(ReadBytes("config.dat"), c.bytes) << c.name;
+    }
+  }
+}
+
+TEST_F(SettingsTest, MissingHighScoresAreCreated) {
+  LoadOrCreateHighScoreFile();
+  ASSERT_EQ(g_messages.size(), 1u);  // no question for this file
+  EXPECT_EQ(g_messages[0].caption, "読み込み失敗");
+  EXPECT_EQ(g_messages[0].text, "ハイスコアデータが見つかりません。\nハイスコアデータを作成します。\n\n");
+  ExpectDefaultHighScores();
+  const std::vector<uint8_t> bytes = ReadBytes("hiscore.dat");
+  ASSERT_EQ(bytes.size(), 17920u);
+  for (int t = 0; t < 64; ++t) {
+    const size_t at = 280 * t;
+    EXPECT_EQ(LE32(bytes, at), 100000);
+    EXPECT_EQ(LE32(bytes, at + 4), 0);
+    EXPECT_EQ(LE32(bytes, at + 8), 1000);
+    EXPECT_EQ(LE32(bytes, at + 12), 1);
+    EXPECT_EQ(std::string(bytes.begin() + at + 16, bytes.begin() + at + 24), "no name ");
+    EXPECT_EQ(LE32(bytes, at + 24), 1);
+    EXPECT_EQ(LE32(bytes, at + 9 * 28), 10000);   // the tenth entry
+    EXPECT_EQ(LE32(bytes, at + 9 * 28 + 12), 10);
+  }
+  // Loaded back as it was written.
+  g_messages.clear();
+  g_highScores[5][3].scoreLow = 7;
+  LoadOrCreateHighScoreFile();
+  EXPECT_TRUE(g_messages.empty());
+  ExpectDefaultHighScores();
+}
+
+TEST_F(SettingsTest, HighScoresReadWholeOrDefaults) {
+  std::vector<uint8_t> good(17920);
+  for (size_t i = 0; i < good.size(); ++i) good[i] = static_cast<uint8_t>(i * 7);
+  const struct {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    bool directory;
+    const char* caption;  // null: read as it stands
+    const char* text;
+  } cases[] = {
+      {"exact", good, false, nullptr, nullptr},
+      {"long", [&] { auto b = good; b.push_back(1); return b; }(), false, nullptr, nullptr},
+      {"short", std::vector<uint8_t>(good.begin(), good.end() - 28), false, "ファイル異常",
+       "ハイスコアデータが異常です。\nデフォルトのハイスコアランキングを使用します。"},
+      {"folder", {}, true, "読み込み失敗",
+       "ハイスコアデータの読み込みに失敗しました。\nデフォルトのハイスコアランキングを使用します。\n\n"},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove_all("hiscore.dat");
+    if (c.directory) {
+      ASSERT_EQ(mkdir("hiscore.dat", 0755), 0);
+    } else {
+      WriteBytes("hiscore.dat", c.bytes);
+    }
+    g_messages.clear();
+    LoadOrCreateHighScoreFile();
+    if (!c.caption) {
+      EXPECT_TRUE(g_messages.empty()) << c.name;
+      // Field by field, little-endian, at 28 bytes a record.
+      const HighScoreEntry& e = g_highScores[63][9];
+      const size_t at = (63 * 10 + 9) * 28;
+      EXPECT_EQ(e.scoreLow, LE32(good, at));
+      EXPECT_EQ(e.miss, LE32(good, at + 12));
+      EXPECT_EQ(std::memcmp(e.name, good.data() + at + 16, 8), 0);
+      EXPECT_EQ(e.stage, LE32(good, at + 24));
+      // And written back byte for byte.
+      ASSERT_TRUE(WriteHighScoreFile());
+      EXPECT_EQ(ReadBytes("hiscore.dat"), good) << c.name;
+    } else {
+      ASSERT_EQ(g_messages.size(), 1u) << c.name;
+      EXPECT_EQ(g_messages[0].caption, c.caption);
+      EXPECT_EQ(g_messages[0].text, c.text);
+      ExpectDefaultHighScores();
+      if (!c.directory) {
+        EXPECT_EQ(ReadBytes("hiscore.dat"), c.bytes) << c.name;
+      }
+    }
+  }
+}
+
+TEST_F(SettingsTest, RewritesReplaceTheFileWholeAndFailSilently) {
+  SetDefaultConfig(0);
+  g_config[200] = -2;
+  WriteBytes("config.dat", std::vector<uint8_t>(10, 0x55));
+  ASSERT_TRUE(WriteConfigFile());
+  const std::vector<uint8_t> bytes = ReadBytes("config.dat");
+  ASSERT_EQ(bytes.size(), 1024u);
+  EXPECT_EQ(LE32(bytes, 800), -2);
+  EXPECT_FALSE(std::filesystem::exists("config.dat.tmp"));
+
+  std::filesystem::remove("config.dat");
+  ASSERT_EQ(mkdir("config.dat", 0755), 0);
+  EXPECT_FALSE(WriteConfigFile());
+  EXPECT_TRUE(std::filesystem::is_directory("config.dat"));
+  EXPECT_TRUE(g_messages.empty());
+}
+
+TEST_F(SettingsTest, PrecedenceOfSwitchesOverTheFile) {
+  SetDefaultConfig(1);
+  g_config[ConfigRotate] = 1;
+  for (int i = 0; i < 16; ++i) g_config[i] = i + 3;
+
+  // Nothing given: everything from the file.
+  ApplySettingsPrecedence();
+  EXPECT_EQ(g_bgmVolume, 8000);
+  EXPECT_EQ(g_seVolume, 7800);
+  EXPECT_EQ(g_fullscreen, 1);
+  EXPECT_EQ(g_rotateScreen, 1);
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(g_padButtonMap[i], i + 3);
+
+  // Switches win; a /j switch replaces the whole map.
+  ResetCommandLineValues();
+  ASSERT_TRUE(ParseCommandLine("/bv0 /sv20000 /wnd /nrm /jB7"));
+  ApplySettingsPrecedence();
+  EXPECT_EQ(g_bgmVolume, 0);
+  EXPECT_EQ(g_seVolume, 10000);  // clamped when applied
+  EXPECT_EQ(g_cmdSeVolume, 20000);
+  EXPECT_EQ(g_fullscreen, 0);
+  EXPECT_EQ(g_rotateScreen, 0);
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(g_padButtonMap[i], i == 1 ? 7 : -1) << i;
+
+  // Volumes from the file are clamped too; the slots keep what they hold.
+  ResetCommandLineValues();
+  g_config[ConfigBgmVolume] = 50000;
+  g_config[ConfigSeVolume] = -300;
+  ASSERT_TRUE(ParseCommandLine("/bv-1"));  // -1 still means "not given"
+  ApplySettingsPrecedence();
+  EXPECT_EQ(g_bgmVolume, 10000);
+  EXPECT_EQ(g_seVolume, 0);
+  EXPECT_EQ(g_config[ConfigBgmVolume], 50000);
+  // Out-of-range map values pass through unchanged (they read no button).
+  g_config[0] = 99;
+  ApplySettingsPrecedence();
+  EXPECT_EQ(g_padButtonMap[0], 99);
+}
+
+TEST_F(SettingsTest, DifficultyFromADamagedFile) {
+  const struct {
+    int32_t difficulty, count;
+    int wantCount, wantDifficulty;
+  } cases[] = {
+      {3, 4, 4, 3},  {7, 8, 8, 7},   {0, 1, 1, 0},    {5, 1, 1, 0},   {3, 0, 4, 3},
+      {3, -5, 4, 3}, {9, 9, 4, 3},   {-1, 4, 4, 0},   {63, 5, 5, 4},  {INT32_MIN, INT32_MIN, 4, 0},
+      {INT32_MAX, INT32_MAX, 4, 3},
+  };
+  for (const auto& c : cases) {
+    g_config[ConfigDifficulty] = c.difficulty;
+    g_config[ConfigDifficultyCount] = c.count;
+    EXPECT_EQ(SelectableDifficultyCount(), c.wantCount) << c.count;
+    EXPECT_EQ(ClampedConfigDifficulty(), c.wantDifficulty) << c.difficulty << "/" << c.count;
+    EXPECT_EQ(g_config[ConfigDifficultyCount], c.count);  // the file's value is kept
+  }
+}
+
+}  // namespace
