@@ -42,3 +42,8 @@ bool StoreHighScore(GameWorld* world, int rank) {
   // The table in memory keeps the entry even when the file cannot be written.
   return WriteHighScoreFile();
 }
+
+void CopyHighScoreName(const HighScoreEntry& entry, char out[9]) {
+  std::memcpy(out, entry.name, sizeof(entry.name));
+  out[8] = '\0';
+}

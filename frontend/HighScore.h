@@ -13,3 +13,5 @@ int RankHighScore(const GameWorld* world);
 // Inserts the game at rank (nothing for -1, or for a rank outside -1..9 or a difficulty without
 // a table), then rewrites "hiscore.dat" in every case. Returns whether the file was written.
 bool StoreHighScore(GameWorld* world, int rank);
+// An entry's eight name bytes (no terminator in the table) with a terminator, for drawing.
+void CopyHighScoreName(const HighScoreEntry& entry, char out[9]);

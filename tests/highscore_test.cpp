@@ -105,6 +105,11 @@ TEST_F(HighScoreTest, InsertShiftsTheRestAndRewritesTheFile) {
   EXPECT_EQ(Get32(b, at + 8), 4321);
   EXPECT_EQ(std::memcmp(&b[at + 16], "PLAYER 1", 8), 0);
   EXPECT_EQ(Get32(b, at + 28), 100000);  // the old first entry, now second
+
+  char name[9];
+  std::memcpy(g_highScores[3][0].name, "\xFFLONGEST", 8);  // eight bytes, no terminator
+  CopyHighScoreName(g_highScores[3][0], name);
+  EXPECT_STREQ(name, "\xFFLONGEST");
 }
 
 TEST_F(HighScoreTest, LastRankAllClearAndNoRank) {
