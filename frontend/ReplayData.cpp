@@ -187,14 +187,16 @@ void BeginReplayRecording(GameWorld* world) {
   r->runBuffer = NewRunBuffer();
 }
 
-void FinishReplayHeader(GameWorld* world) {
+namespace {
+
+void WriteReplayResults(GameWorld* world, int gameFrame) {
   if (!world || !world->recorder || world->recorder->headerFinished) return;
   ReplayData* r = world->recorder;
   const Player& p = world->player;
   uint8_t* h = r->header;
   PutReplayWord(h, ReplayOffsetScoreLow, static_cast<uint32_t>(p.scoreLow));
   PutReplayWord(h, ReplayOffsetScoreHigh, static_cast<uint32_t>(p.scoreHigh));
-  PutReplayWord(h, ReplayOffsetFrames, static_cast<uint32_t>(g_gameFrame));
+  PutReplayWord(h, ReplayOffsetFrames, static_cast<uint32_t>(gameFrame));
   PutReplayWord(h, ReplayOffsetEndIndex, static_cast<uint32_t>(r->index));
   h[ReplayOffsetEndPower] = static_cast<uint8_t>(p.power);
   h[ReplayOffsetEndStage] = static_cast<uint8_t>(g_stage);
@@ -205,10 +207,14 @@ void FinishReplayHeader(GameWorld* world) {
   r->headerFinished = true;
 }
 
-void CloseReplayRecording(GameWorld* world) {
+}  // namespace
+
+void FinishReplayHeader(GameWorld* world) { WriteReplayResults(world, g_gameFrame); }
+
+void CloseReplayRecording(GameWorld* world, int gameFrame) {
   if (!world || !world->recorder) return;
   world->recorder->FlushRecording();
-  FinishReplayHeader(world);
+  WriteReplayResults(world, gameFrame);
 }
 
 void SetRecorderPlayerName(GameWorld* world, const char* name) {

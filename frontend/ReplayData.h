@@ -99,9 +99,11 @@ void BeginReplayRecording(GameWorld* world);
 // The results into the recording header (first frame of the game-end scene). A second call
 // after the first changes nothing.
 void FinishReplayHeader(GameWorld* world);
-// FlushRecording and FinishReplayHeader of the recording replay, for the frame loop; harmless
-// when the recording is already closed or there is none.
-void CloseReplayRecording(GameWorld* world);
+// FlushRecording and FinishReplayHeader of the recording replay, with gameFrame as the frames of
+// the game: g_gameFrame on the game-end scene's first frame, or g_gameFrame + 1 when a Z or
+// Escape press leaves for the result screen before that frame runs. Harmless when the recording
+// is already closed or there is none.
+void CloseReplayRecording(GameWorld* world, int gameFrame);
 
 // Up to eight name bytes into the recording header (a shorter text is padded with zero bytes).
 void SetRecorderPlayerName(GameWorld* world, const char* name);

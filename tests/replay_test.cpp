@@ -126,7 +126,10 @@ class ReplayTest : public ::testing::Test {
   }
 
   // A live game as the golden fields describe it: start values, three runs, end values.
-  void RecordGoldenGame(GameWorld& w) {
+  // skipFirstEndFrame: Z or Escape left on the game-over frame itself, so the frame loop closes
+  // the recording there, one frame early.
+  void RecordGoldenGame(GameWorld& w, bool skipFirstEndFrame = false) {
+    g_stage = 1;
     Player& p = w.player;
     p.power = 0; p.lives = 1; p.shields = 5; p.bombs = 3;
     const int levels[6] = {0, 1, 2, 3, 0, 1};
@@ -139,8 +142,14 @@ class ReplayTest : public ::testing::Test {
     p.scoreLow = 12345678; p.scoreHigh = 2; p.power = 7; p.lives = -1; p.shields = 0; p.bombs = 1;
     p.grazeCount = 99;
     g_stage = 5;
-    g_gameFrame = 307;
-    CloseReplayRecording(&w);
+    if (skipFirstEndFrame) {
+      g_gameFrame = 306;
+      CloseReplayRecording(&w, g_gameFrame + 1);
+    } else {
+      g_gameFrame = 307;
+      w.recorder->FlushRecording();
+      FinishReplayHeader(&w);
+    }
     SetRecorderPlayerName(&w, "ABCDEFGH");
   }
 
@@ -281,17 +290,30 @@ TEST_F(ReplayTest, ClosingTheRecordingTwiceChangesNothing) {
   const std::vector<uint8_t> before(w.recorder->header, w.recorder->header + 640);
   g_gameFrame = 999;
   w.player.scoreLow = 1;
-  CloseReplayRecording(&w);
+  CloseReplayRecording(&w, g_gameFrame);
   FinishReplayHeader(&w);
   w.recorder->FlushRecording();
   EXPECT_EQ(std::vector<uint8_t>(w.recorder->header, w.recorder->header + 640), before);
   EXPECT_EQ(w.recorder->index, 163);
+
+  // Closed early on the game-over frame: the same file as through the game-end scene.
+  ASSERT_TRUE(SaveReplay(&w, "normal.dat"));
+  GameWorld early;
+  RecordGoldenGame(early, true);
+  ASSERT_TRUE(SaveReplay(&early, "early.dat"));
+  EXPECT_EQ(ReadFile("early.dat"), ReadFile("normal.dat"));
+
   GameWorld empty;
-  CloseReplayRecording(&empty);  // no recorder: nothing happens
+  CloseReplayRecording(&empty, 1);  // no recorder: nothing happens
   EXPECT_FALSE(SaveReplay(&empty, "none.dat"));
   empty.recorder = new ReplayData();  // no run buffer: nothing written
   EXPECT_FALSE(SaveReplay(&empty, "none.dat"));
   EXPECT_FALSE(fs::exists("none.dat"));
+
+  // A damaged index never makes the file longer than the run buffer.
+  w.recorder->index = 300000;
+  ASSERT_TRUE(SaveReplay(&w, "capped.dat"));
+  EXPECT_EQ(fs::file_size("capped.dat"), 4u * kReplayBufferWords);
 }
 
 TEST_F(ReplayTest, LoadRestoresAndPlaysBack) {
