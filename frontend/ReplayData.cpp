@@ -80,12 +80,6 @@ void PutReplayWord(uint8_t* bytes, int offset, uint32_t value) {
   bytes[offset + 3] = static_cast<uint8_t>(value >> 24);
 }
 
-uint32_t ReplayHeaderSum(const uint8_t* header, int firstWord, int lastWord) {
-  uint32_t sum = 0;
-  for (int i = firstWord; i <= lastWord; ++i) sum += GetReplayWord(header, 4 * i);
-  return sum;
-}
-
 ReplayData::~ReplayData() { std::free(runBuffer); }
 
 void ReplayData::RecordInput(int mask) {

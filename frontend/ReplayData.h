@@ -91,8 +91,6 @@ extern uint8_t g_replayPlayback;  // 1 while the game input comes from the playb
 // Header fields as little-endian words in a byte image.
 uint32_t GetReplayWord(const uint8_t* bytes, int offset);
 void PutReplayWord(uint8_t* bytes, int offset, uint32_t value);
-// The sum of words first..last of a header image (wraps).
-uint32_t ReplayHeaderSum(const uint8_t* header, int firstWord, int lastWord);
 
 // Fills the recording replay's header and gives it a new zeroed run buffer (every game start).
 void BeginReplayRecording(GameWorld* world);
