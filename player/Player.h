@@ -20,4 +20,17 @@ class Player : public GameObject {
 
   void ResetForNewGame();
   void ClearOptions();
+
+  // --- Fields the replay header and the high-score table read and write (declarations only;
+  // the player's own code owns their order and behaviour). ---
+  int32_t scoreLow = 0;
+  int32_t scoreHigh = 0;
+  int32_t lives = 0;
+  int32_t shields = 0;
+  int32_t bombs = 0;
+  int32_t power = 0;
+  int32_t gaugeTotal = 0;
+  int32_t hitCount = 0;
+  int32_t grazeCount = 0;
+  int32_t optionClassLevel[6] = {};
 };
