@@ -398,3 +398,24 @@ TEST_F(SoundSystemTest, LoadWaveTakesOnlyPlainPcm) {
 }
 
 }  // namespace
+
+namespace {
+
+// The real device path on SDL's dummy driver: the mixer runs on SDL's audio thread.
+TEST_F(SoundSystemTest, TheDeviceThreadPullsTheMixer) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  if (sound_.Init(nullptr, SoundOutputDevice) != 0) GTEST_SKIP() << "no dummy audio driver";
+  EXPECT_NE(sound_.primaryBuffer, 0u);
+  sound_.PlayBgm(BgmStage3);
+  uint32_t play = 0;
+  for (int i = 0; i < 200 && play == 0; ++i) {
+    PlatformSleepMilliseconds(10);
+    play = BgmPosition();
+  }
+  EXPECT_GT(play, 0u);
+  sound_.Release();
+  EXPECT_EQ(sound_.primaryBuffer, 0u);
+  EXPECT_EQ(sound_.directSound, nullptr);
+}
+
+}  // namespace

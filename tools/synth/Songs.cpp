@@ -90,7 +90,7 @@ Instrument LeadSaw() {
 
 Instrument LeadBell() {
   Instrument i = MakeInstrument(Wave::Fm, 0.002f, 0.45f, 0.25f, 0.35f, 0.3f);
-  i.fmRatio = 3.5f;
+  i.fmRatio = 3.0f;  // harmonic partials: a bell that still carries a tune
   i.fmIndex = 2.4f;
   i.fmDecay = 0.25f;
   return i;
@@ -445,11 +445,13 @@ void RenderScore(const SongSpec& spec, const Score& score, double framesPerBeat,
     RenderNote(bus, *parts[n.part], frame, n.midi, static_cast<float>(n.length) * secondsPerBeat, n.velocity, ++seed,
                inIntro ? introFrames : -1);
   }
+  // The drums sit under the melody: their voices peak near full scale on their own.
+  const float drumGain = 0.5f;
   for (const Hit& h : score.hits) {
     const bool inIntro = h.beat < 0;
     Bus& bus = inIntro ? intro.rest : body.rest;
     const int64_t frame = static_cast<int64_t>(std::llround(h.beat * framesPerBeat)) + (inIntro ? introFrames : 0);
-    RenderDrum(bus, h.drum, frame, h.velocity, h.pan, ++seed, inIntro ? introFrames : -1);
+    RenderDrum(bus, h.drum, frame, h.velocity * drumGain, h.pan, ++seed, inIntro ? introFrames : -1);
   }
 }
 
@@ -543,9 +545,9 @@ bool WriteGameOver(const std::string& gameDir) {
     for (int t : tones) RenderNote(rest, pad, at, static_cast<float>(root + c.midi + t - 12), held, 0.8f, 8);
     RenderNote(rest, bass, at, static_cast<float>(root + c.midi - 24), held, 0.9f, 9);
   }
-  RenderDrum(rest, Drum::TomLow, 0, 0.6f, 0.0f, 10);
-  RenderDrum(rest, Drum::TomLow, std::llround(4 * fpb), 0.7f, 0.0f, 11);
-  RenderDrum(rest, Drum::Crash, std::llround(4 * fpb), 0.25f, 0.0f, 12);
+  RenderDrum(rest, Drum::TomLow, 0, 0.35f, 0.0f, 10);
+  RenderDrum(rest, Drum::TomLow, std::llround(4 * fpb), 0.4f, 0.0f, 11);
+  RenderDrum(rest, Drum::Crash, std::llround(4 * fpb), 0.08f, 0.0f, 12);
   ApplyEcho(lead, static_cast<float>(0.75 * 60 / bpm), 0.3f, 0.3f);
   Bus song(lead.Frames(), false);
   for (size_t i = 0; i < song.Frames(); ++i) {

@@ -202,8 +202,11 @@ void RenderDrum(Bus& bus, Drum drum, int64_t onset, float velocity, float pan, u
   const int64_t frames = bus.Room(onset, length, limit);
   if (frames <= 0) return;
   float phase = 0;
+  const float fadeFrames = 0.02f * kRate;  // the last 20 ms fade, so no drum ends in a click
   RenderMono(bus, onset, frames, pan, [&](int64_t i) {
     const float t = static_cast<float>(i) / kRate;
+    const float left = static_cast<float>(frames - i);
+    const float fade = left < fadeFrames ? left / fadeFrames : 1.0f;
     float v = 0;
     switch (drum) {
       case Drum::Kick: {
@@ -223,8 +226,8 @@ void RenderDrum(Bus& bus, Drum drum, int64_t onset, float velocity, float pan, u
         v = tone + noise * std::exp(-t / 0.11f);
         break;
       }
-      case Drum::HatClosed: v = filter.High(rng.Noise()) * std::exp(-t / 0.018f) * 0.8f; break;
-      case Drum::HatOpen: v = filter.High(rng.Noise()) * std::exp(-t / 0.11f) * 0.7f; break;
+      case Drum::HatClosed: v = filter.High(rng.Noise()) * std::exp(-t / 0.018f) * 0.5f; break;
+      case Drum::HatOpen: v = filter.High(rng.Noise()) * std::exp(-t / 0.11f) * 0.4f; break;
       case Drum::Crash: {
         const float n = rng.Noise();
         v = (filter.High(n) * 0.7f + filter2.Band(n) * 0.5f) * std::exp(-t / 0.5f);
@@ -250,7 +253,7 @@ void RenderDrum(Bus& bus, Drum drum, int64_t onset, float velocity, float pan, u
         break;
       }
     }
-    return v * velocity;
+    return v * velocity * fade;
   });
 }
 
