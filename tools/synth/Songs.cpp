@@ -210,7 +210,7 @@ std::vector<PhraseNote> ComposePhrase(const char* prog, bool busy, bool closing,
   bar[3] = cadences[rng.Below(2)];
 
   std::vector<PhraseNote> notes;
-  int index = 7 + Degree(prog, 0) + 2 * rng.Below(3);
+  int index = 2 + Degree(prog, 0) + 2 * rng.Below(3);
   int direction = 1;
   for (int b = 0; b < 4; ++b) {
     const int chord = Degree(prog, b);
@@ -224,7 +224,7 @@ std::vector<PhraseNote> ComposePhrase(const char* prog, bool busy, bool closing,
         if (notes[k].step >= 16) break;
         PhraseNote n = notes[k];
         n.step += 32;
-        n.index = std::clamp(n.index + shift, 3, 17);
+        n.index = std::clamp(n.index + shift, -2, 13);
         notes.push_back(n);
       }
       if (!notes.empty()) index = notes.back().index;
@@ -238,15 +238,19 @@ std::vector<PhraseNote> ComposePhrase(const char* prog, bool busy, bool closing,
         const int moves[6] = {1, 1, 2, -1, 1, -2};
         index += direction * moves[rng.Below(6)];
       }
-      if (index > 15) direction = -1;
-      if (index < 6) direction = 1;
+      if (index > 11) direction = -1;
+      if (index < 2) direction = 1;
       if (rng.Below(8) == 0) direction = -direction;
-      index = std::clamp(index, 3, 17);
+      index = std::clamp(index, -2, 13);
       notes.push_back({16 * b + s, 1, index});
     }
     if (b == 3 && notes.size() > barStart) {
-      const int target = closing ? 7 + Degree(prog, 3) : NearestChordTone(index, chord, 0);
-      notes.back().index = target > 14 ? target - 7 : target;
+      int target = NearestChordTone(index, chord, 0);
+      if (closing) {
+        target = Degree(prog, 3);
+        while (target + 7 <= index + 3) target += 7;  // the root in the octave nearest the line
+      }
+      notes.back().index = target;
     }
   }
   // Each note lasts to the next one (the last to the phrase end), a little detached.
