@@ -1,5 +1,6 @@
 // The nine sound effects. Each is short, because the game restarts one buffer per effect.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -192,9 +193,14 @@ std::vector<float> Volume() {
   return out;
 }
 
-}  // namespace
+// Every effect ends at silence: a sound cut off mid-wave clicks.
+std::vector<float> FadeTail(std::vector<float> out, float seconds) {
+  const size_t n = std::min(out.size(), static_cast<size_t>(seconds * kRate));
+  for (size_t i = 0; i < n; ++i) out[out.size() - 1 - i] *= static_cast<float>(i) / static_cast<float>(n);
+  return out;
+}
 
-std::vector<float> MakeEffect(int id) {
+std::vector<float> Unfaded(int id) {
   switch (id) {
     case SeGraze: return Graze();
     case SeShot: return Shot();
@@ -208,6 +214,10 @@ std::vector<float> MakeEffect(int id) {
     default: return {};
   }
 }
+
+}  // namespace
+
+std::vector<float> MakeEffect(int id) { return FadeTail(Unfaded(id), id == SeBomb ? 0.35f : 0.015f); }
 
 bool WriteEffects(const std::string& gameDir) {
   for (int id : kSoundEffectIds) {
