@@ -56,11 +56,12 @@ bool AnyCornerInside(const float px[4], const float py[4], const float qx[4], co
   return false;
 }
 
-// The widened-quad test of a circle centre: the centre lies between the lines P0P3 and P1P2 and
-// between the lines P0P1 and P2P3.
-bool CentreBetweenEdges(const float px[4], const float py[4], float cx, float cy) {
-  return PointBelowLine(px[0], py[0], px[3], py[3], cx, cy) != PointBelowLine(px[1], py[1], px[2], py[2], cx, cy) &&
-         PointBelowLine(px[0], py[0], px[1], py[1], cx, cy) != PointBelowLine(px[2], py[2], px[3], py[3], cx, cy);
+float DistanceToSegment(float x1, float y1, float x2, float y2, float px, float py) {
+  const float dx = x2 - x1, dy = y2 - y1;
+  const float len2 = dx * dx + dy * dy;
+  float t = len2 > 0.0f ? ((px - x1) * dx + (py - y1) * dy) / len2 : 0.0f;
+  t = ClampFloat(t, 0.0f, 1.0f);
+  return Hypot(x1 + t * dx - px, y1 + t * dy - py);
 }
 
 }  // namespace
@@ -113,24 +114,14 @@ bool HitCircleQuad(float ax, float ay, float aFacing, HitShape a, float bx, floa
   return HitCircleQuadCore(cx, cy, a.hitCorners[2], bx, by, bFacing, b);
 }
 
+// The circle is tested against the quad exactly: the centre inside the quad, or within r of one
+// of its edges. (No sprite row has a circle shape, so this never runs in play.)
 bool HitCircleQuadCore(float cx, float cy, float r, float bx, float by, float bFacing, HitShape b) {
   float px[4], py[4];
   PoseQuad(b, bx, by, bFacing, px, py);
-  // Widened by r: corners 0 and 1 move by -r, corners 2 and 3 by +r, along x, then along y.
-  const float shift[4] = {-r, -r, r, r};
-  float wx[4], wy[4];
+  if (PointInQuad(px[0], py[0], px[1], py[1], px[2], py[2], px[3], py[3], cx, cy)) return true;
   for (int i = 0; i < 4; ++i) {
-    wx[i] = px[i] + shift[i];
-    wy[i] = py[i];
-  }
-  if (CentreBetweenEdges(wx, wy, cx, cy)) return true;
-  for (int i = 0; i < 4; ++i) {
-    wx[i] = px[i];
-    wy[i] = py[i] + shift[i];
-  }
-  if (CentreBetweenEdges(wx, wy, cx, cy)) return true;
-  for (int i = 0; i < 4; ++i) {
-    if (Hypot(px[i] - cx, py[i] - cy) < r) return true;
+    if (DistanceToSegment(px[i], py[i], px[(i + 1) % 4], py[(i + 1) % 4], cx, cy) < r) return true;
   }
   return false;
 }

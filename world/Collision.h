@@ -26,6 +26,7 @@ bool HitQuadQuad(float ax, float ay, float aFacing, HitShape a, float bx, float 
 bool HitCircleCircle(float ax, float ay, float aFacing, HitShape a, float bx, float by, float bFacing, HitShape b);
 // The circle is always side a.
 bool HitCircleQuad(float ax, float ay, float aFacing, HitShape a, float bx, float by, float bFacing, HitShape b);
+// Exact: the centre inside the posed quad, or closer than r to one of its edges.
 bool HitCircleQuadCore(float cx, float cy, float r, float bx, float by, float bFacing, HitShape b);
 
 bool SegmentsIntersect(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4);
