@@ -158,7 +158,8 @@ TEST_F(Bullets, MotionFeatures) {
          b->orbitAngleVelFactor = 1;
        },
        {{100, 100, 5, 1, 1}, {100, 100, 12.5f, 1, 1}, {100, 100, 21.25f, 1, 1}}},
-      {"spin, odd type", 1, BulletFaceSpin, 0, 0, nullptr, {{100, 100, 12, 1, 1}, {100, 100, 24, 1, 1}, {100, 100, 36, 1, 1}}},
+      {"spin, odd type", 1, BulletFaceSpin, 0, 0, nullptr,
+       {{100, 100, 12, 1, 1}, {100, 100, 24, 1, 1}, {100, 100, 36, 1, 1}}},
       {"spin, even type", 0, BulletFaceSpin, 0, 0, nullptr,
        {{100, 100, 348, 1, 1}, {100, 100, 336, 1, 1}, {100, 100, 324, 1, 1}}},
       {"facing along the last move", 0, BulletFaceMotion, 0, 3, [](EnemyBullet* b) { b->facing = 45; },

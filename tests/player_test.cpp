@@ -558,7 +558,9 @@ std::vector<WorldState> RunScriptedGame(GameWorld* world) {
     }
     if (frame == 360) {
       BulletList& l = world->bullets;
-      for (float bx : {118.25f, 208.25f}) ConstructEnemyBullet(0, 0, 0, &l.head, &l.tail, &l.count, bx, 420, 0, 0, 1, 1);
+      for (float bx : {118.25f, 208.25f}) {
+        ConstructEnemyBullet(0, 0, 0, &l.head, &l.tail, &l.count, bx, 420, 0, 0, 1, 1);
+      }
       ConstructEnemyBullet(0, 0, 0, &l.head, &l.tail, &l.count, 300.25f, 400, 0, 0, 1, 1);
     }
     ResetSoundRequests();

@@ -103,8 +103,8 @@ void UpdateRingEmitter(GameWorld* world, Effect* e, int a) {
 
 }  // namespace
 
-Effect::Effect(int kind_, Effect** head, Effect** tail, int32_t* count, float x_, float y_, float angle,
-               float speed_, int lifetime_) {
+Effect::Effect(int kind_, Effect** head, Effect** tail, int32_t* count, float x_, float y_, float angle, float speed_,
+               int lifetime_) {
   x = x_;
   y = y_;
   direction = angle;
@@ -227,11 +227,13 @@ void UpdateEffectKind(GameWorld* world, Effect* e) {
         e->SetParamFloat(3, e->speed);
         e->colorRampOn = 0;
       }
-      if (a >= (2 * static_cast<int64_t>(e->lifetime)) / 3) e->SetEffectScaleFactor(e->scaleFactorX * 1.1f, e->scaleFactorY * 0.91f);
+      if (a >= (2 * static_cast<int64_t>(e->lifetime)) / 3) {
+        e->SetEffectScaleFactor(e->scaleFactorX * 1.1f, e->scaleFactorY * 0.91f);  // widens and flattens
+      }
       const int third = e->lifetime / 3;
       // A lifetime below 3 would divide by zero.
-      const float f = static_cast<float>(MaxInt(third - TriangleWave(a, e->lifetime), 0)) /
-                      static_cast<float>(MaxInt(third, 1));
+      const float f =
+          static_cast<float>(MaxInt(third - TriangleWave(a, e->lifetime), 0)) / static_cast<float>(MaxInt(third, 1));
       e->SetVelocityPolar(e->direction, static_cast<float>(w) * e->GetParamFloat(3) / 60.0f);
       const int v = ClampInt(255 - FloatToInt(255.0f * f), 0, 255);
       e->sprite.colors[0] = PackArgb(v, v, v, v);
@@ -275,8 +277,8 @@ void UpdateEffectKind(GameWorld* world, Effect* e) {
       const int64_t delayed = static_cast<int64_t>(e->effectAge) - e->params[0];
       const int w = static_cast<int>(delayed < 0 ? 0 : (delayed > 60 ? 60 : delayed));
       const uint32_t end = e->endColor;
-      e->startColor = PackArgb(w * 255 / 60, Channel(end, 16) * w / 60, Channel(end, 8) * w / 60,
-                               Channel(end, 0) * w / 60);
+      e->startColor =
+          PackArgb(w * 255 / 60, Channel(end, 16) * w / 60, Channel(end, 8) * w / 60, Channel(end, 0) * w / 60);
       if (w > 0) e->orbitRadius *= 1.0f - 0.2f * static_cast<float>(w) / 60.0f;
       e->SetParamFloat(4, NormalizeAngle(e->GetParamFloat(4) + e->GetParamFloat(5)));
       e->facing = SinDeg(e->GetParamFloat(4)) * e->GetParamFloat(3);
