@@ -614,3 +614,27 @@ TEST_F(PlayerTest, ScriptedGameIsReproducible) {
   ASSERT_EQ(again.size(), run.size());
   for (size_t i = 0; i < run.size(); ++i) ASSERT_TRUE(run[i] == again[i]) << "frame " << i + 1;
 }
+
+TEST_F(PlayerTest, AfterAShieldHitBulletsPassThenVanishThenHarm) {
+  Player& p = P();
+  StartNormal();
+  BulletList& l = world->bullets;
+  auto touching = [&] { ConstructEnemyBullet(0, 0, 0, &l.head, &l.tail, &l.count, p.x, p.y, 0, 0, 1, 1); };
+  touching();
+  UpdateEnemyBullets(world.get());
+  ASSERT_EQ(p.hitCount, 1);
+  ASSERT_EQ(p.state, PlayerShieldHit);
+  for (int k = 1; k <= 74; ++k) {
+    ClearBulletList(&l);
+    Frame();
+    touching();
+    UpdateEnemyBullets(world.get());
+    if (k <= 30) {
+      EXPECT_EQ(l.count, 1) << k;  // ignored while the shield hit lasts
+    } else {
+      EXPECT_EQ(l.count, 0) << k;  // touching, removed
+    }
+    EXPECT_EQ(p.hitCount, k < 74 ? 1 : 2) << k;
+  }
+  EXPECT_EQ(p.shields, 3);
+}
