@@ -7,8 +7,7 @@
 #include "platform/Platform.h"
 #include "platform/Wave.h"
 
-int g_bgmVolume;
-int g_seVolume;
+// g_bgmVolume and g_seVolume are defined with the settings, which set them at start-up.
 
 namespace {
 
