@@ -12,6 +12,8 @@ class Player : public GameObject {
   Option* optionTail = nullptr;
   int32_t optionCount = 0;
   int32_t launchedCount = 0;
+  int32_t state = 0;
+  int32_t stateFrames = 0;
 
   Player();
   ~Player();
@@ -20,4 +22,6 @@ class Player : public GameObject {
 
   void ResetForNewGame();
   void ClearOptions();
+  void SetState(int state);
+  void RecordStageResult(int stage);
 };
