@@ -120,8 +120,11 @@ void Enemy::DestroyEnemy(GameWorld* world) {
   for (Enemy* o = list.head; o; o = o->next) {
     if (o->parent == this) o->parent = nullptr;
   }
-  if (parent && indexInParent >= 0 && indexInParent < kEnemyChildMax && parent->children[indexInParent] == this) {
-    parent->children[indexInParent] = nullptr;
+  if (parent) {
+    // Only slots that really hold this enemy (a wrong indexInParent must not clear a sibling).
+    for (int i = 0; i < kEnemyChildMax; ++i) {
+      if (parent->children[i] == this) parent->children[i] = nullptr;
+    }
   }
   ClearEnemyTargetsOf(world, this);
   ListUnlink(&list.head, &list.tail, this);
