@@ -5,6 +5,7 @@
 
 #include "enemy/Enemy.h"
 #include "enemy/EnemyCatalogue.h"
+#include "enemy/StageScript.h"
 #include "world/EnemyBullet.h"
 #include "world/GameWorld.h"
 #include "world/MathUtil.h"
@@ -178,6 +179,12 @@ bool KillIfOrphaned(GameWorld* world, Enemy* e) {
   if (e->parent) return false;
   KillEnemy(false, world, -1, e);
   return true;
+}
+
+void FinishBossDeathSequence(GameWorld* world, Enemy* e, int flagValue) {
+  e->dyingCounter = 0;
+  SetStageFlag(world, 0, flagValue);
+  KillEnemy(true, world, 0, e);
 }
 
 Enemy* LaunchEnemy(GameWorld* world, int type, float x, float y, float direction, float speed) {

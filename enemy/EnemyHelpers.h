@@ -108,6 +108,9 @@ int CountLiveChildren(const Enemy* e);
 // The orphan rule: a part whose parent is gone kills itself without reward (cause -1); true
 // when it did, and the caller skips the rest of its body.
 bool KillIfOrphaned(GameWorld* world, Enemy* e);
+// The end of a boss death sequence (types 70, 74, 78, 92, 99): dyingCounter back to 0, stage
+// flag 0 = flagValue (only when a stage script exists), then the real, rewarded death (cause 0).
+void FinishBossDeathSequence(GameWorld* world, Enemy* e, int flagValue);
 // A new independent enemy (a launched drone) in the world's enemy list; null when the type has
 // no row or the allocation failed.
 Enemy* LaunchEnemy(GameWorld* world, int type, float x, float y, float direction, float speed);

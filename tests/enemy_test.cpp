@@ -11,6 +11,7 @@
 #include "enemy/EnemyDispatch.h"
 #include "enemy/EnemyHelpers.h"
 #include "enemy/PendingStubs.h"
+#include "enemy/StageScript.h"
 #include "player/Option.h"
 #include "player/PlayerShot.h"
 #include "world/GameWorld.h"
@@ -20,8 +21,20 @@
 
 namespace {
 
+// Keeps the dispatch table as it was: tests replace rows with bodies of their own.
+struct DispatchGuard {
+  EnemyTypeCode saved[kEnemyTypeSlots];
+  DispatchGuard() {
+    for (int t = 0; t < kEnemyTypeSlots; ++t) saved[t] = GetEnemyTypeCode(t);
+  }
+  ~DispatchGuard() {
+    for (int t = 0; t < kEnemyTypeSlots; ++t) RegisterEnemyTypeCode(t, saved[t].behaviour, saved[t].attack);
+  }
+};
+
 class EnemyTest : public ::testing::Test {
  protected:
+  DispatchGuard dispatchGuard;
   std::unique_ptr<GameWorld> world;
 
   void SetUp() override {
@@ -488,4 +501,22 @@ TEST_F(EnemyTest, OrphanRuleAndUntarget) {
   UntargetEnemy(world.get(), p);
   EXPECT_EQ(o->target, nullptr);
   EXPECT_EQ(p->targetable, 0);
+}
+
+TEST_F(EnemyTest, BossDeathSequenceWritesTheStageFlagOnlyWithAScript) {
+  Enemy* boss = Make(92);
+  KillEnemy(true, world.get(), 0, boss);  // the first kill starts the sequence
+  EXPECT_EQ(boss->dyingCounter, -1);
+  EXPECT_EQ(boss->phase, -1);
+  EXPECT_EQ(boss->removeOffField, 0);
+  FinishBossDeathSequence(world.get(), boss, 1);  // no stage script: no flag, no crash
+  EXPECT_EQ(boss->dyingCounter, 1);
+
+  world->stageScript = new StageScript;
+  Enemy* mid = Make(70);
+  KillEnemy(true, world.get(), 0, mid);
+  world->stageScript->flags[0] = 1;
+  FinishBossDeathSequence(world.get(), mid, 0);
+  EXPECT_EQ(world->stageScript->flags[0], 0);
+  EXPECT_EQ(mid->dyingCounter, 1);
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "enemy/Enemy.h"
+#include "enemy/EnemyCatalogue.h"
 #include "enemy/EnemyDispatch.h"
 #include "enemy/EnemySpawner.h"
 #include "enemy/StageScript.h"
@@ -14,8 +15,20 @@
 
 namespace {
 
+// Keeps the dispatch table as it was: tests replace rows with bodies of their own.
+struct DispatchGuard {
+  EnemyTypeCode saved[kEnemyTypeSlots];
+  DispatchGuard() {
+    for (int t = 0; t < kEnemyTypeSlots; ++t) saved[t] = GetEnemyTypeCode(t);
+  }
+  ~DispatchGuard() {
+    for (int t = 0; t < kEnemyTypeSlots; ++t) RegisterEnemyTypeCode(t, saved[t].behaviour, saved[t].attack);
+  }
+};
+
 class SpawnerTest : public ::testing::Test {
  protected:
+  DispatchGuard dispatchGuard;
   std::unique_ptr<GameWorld> world;
 
   void SetUp() override {

@@ -12,6 +12,7 @@
 #include "app/FrameLoop.h"
 #include "app/Settings.h"
 #include "enemy/Enemy.h"
+#include "enemy/EnemyCatalogue.h"
 #include "enemy/EnemyDispatch.h"
 #include "enemy/EnemySpawner.h"
 #include "enemy/PendingStubs.h"
@@ -25,8 +26,20 @@
 
 namespace {
 
+// Keeps the dispatch table as it was: tests replace rows with bodies of their own.
+struct DispatchGuard {
+  EnemyTypeCode saved[kEnemyTypeSlots];
+  DispatchGuard() {
+    for (int t = 0; t < kEnemyTypeSlots; ++t) saved[t] = GetEnemyTypeCode(t);
+  }
+  ~DispatchGuard() {
+    for (int t = 0; t < kEnemyTypeSlots; ++t) RegisterEnemyTypeCode(t, saved[t].behaviour, saved[t].attack);
+  }
+};
+
 class StageRunnerTest : public ::testing::Test {
  protected:
+  DispatchGuard dispatchGuard;
   std::unique_ptr<GameWorld> world;
   std::filesystem::path dir, cwd;
 
