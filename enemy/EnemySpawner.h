@@ -7,6 +7,7 @@
 
 #include "world/GameObject.h"
 
+class Enemy;
 class GameWorld;
 
 class EnemySpawner : public GameObject {
@@ -50,4 +51,4 @@ void UpdateEnemySpawners(GameWorld* world);
 // An edge position ("<" or ">" in a stage line) is the largest float; the enemy's base then
 // lies r = min(scale) x innerRadius / sqrt 2 outside that edge (half is 180 for x, 240 for y).
 bool IsEdgePosition(float v);
-float EdgeBasePosition(float v, float half, const class Enemy* e);
+float EdgeBasePosition(float v, float half, const Enemy* e);
