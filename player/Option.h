@@ -5,6 +5,8 @@
 
 #include "world/GameObject.h"
 
+class Enemy;
+class GameWorld;
 // The formation values shared by all options, kept in the Player.
 struct OptionFormation {
   float centerX = 0, centerY = 0;
@@ -19,6 +21,10 @@ class Option : public GameObject {
   Option* prev = nullptr;
   Option* next = nullptr;
   uint8_t launched = 0;  // 0 in formation, 1 launched
+  Enemy* target = nullptr;  // locked enemy, not owned
 
   void UnlinkAndDelete(Option** head, Option** tail, int32_t* count);
 };
+
+// Every option whose target is the enemy loses it.
+void ClearOptionTargets(GameWorld* world, Enemy* e);

@@ -5,10 +5,13 @@
 
 #include "world/GameObject.h"
 
+class Enemy;
+
 class PlayerShot : public GameObject {
  public:
   PlayerShot* prev = nullptr;
   PlayerShot* next = nullptr;
+  Enemy* target = nullptr;  // locked enemy of the homing kinds, not owned
 
   void UnlinkAndDelete(PlayerShot** head, PlayerShot** tail, int32_t* count);
 };

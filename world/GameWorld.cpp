@@ -12,7 +12,7 @@ GameWorld::~GameWorld() {
   DestroyEffectList(&effects);
   items.Clear();
   DestroyBulletList(&bullets);
-  DestroyEnemyList(&enemies);
+  DestroyEnemyList(this);
   DestroySpawnerList(&spawners);
   shots.Clear();
   delete stageScript;
@@ -24,7 +24,7 @@ GameWorld::~GameWorld() {
 void GameWorld::ClearObjectLists() {
   shots.Clear();
   ClearSpawnerList(&spawners);
-  ClearEnemyList(&enemies);
+  ClearEnemyList(this);
   ClearBulletList(&bullets);
   items.Clear();
   ClearEffectList(&effects);

@@ -1,0 +1,193 @@
+#include "enemy/EnemyHelpers.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "enemy/Enemy.h"
+#include "enemy/EnemyCatalogue.h"
+#include "enemy/StageScript.h"
+#include "world/EnemyBullet.h"
+#include "world/GameWorld.h"
+#include "world/MathUtil.h"
+
+float AngleFromTo(float px, float py, float qx, float qy) { return Atan2Deg(py - qy, qx - px); }
+
+float AngleToPlayer(const GameWorld* world, float x, float y) {
+  return AngleFromTo(x, y, world->player.x, world->player.y);
+}
+
+float AngleFromEnemyToPlayer(const GameWorld* world, const Enemy* e) { return AngleToPlayer(world, e->x, e->y); }
+
+float AngleFromLauncherToPlayer(const GameWorld* world, const Enemy* e, int launcher) {
+  if (launcher < 0 || launcher >= e->launcherCount) return AngleFromEnemyToPlayer(world, e);
+  return AngleToPlayer(world, e->launchers[launcher].x, e->launchers[launcher].y);
+}
+
+float DistanceToPlayer(const GameWorld* world, float x, float y) {
+  return Hypot(world->player.x - x, world->player.y - y);
+}
+
+float FanAngle(float center, int j, int n, float step) {
+  return center + static_cast<float>(2 * j - (n - 1)) * step / 2.0f;
+}
+
+float RingAngle(float start, int i, int n) {
+  if (n < 1) return start;
+  return 360.0f * static_cast<float>(i) / static_cast<float>(n) + start;
+}
+
+float RingStep(int n) { return n < 1 ? 0.0f : 360.0f / static_cast<float>(n); }
+
+bool FireGateEvery(int frame, int period) { return period >= 1 && frame % period == 0; }
+
+bool FireGateCounted(int frame, int delay, int period, int count, int* outIndex) {
+  if (period < 1 || frame < delay) return false;
+  const int t = frame - delay;
+  if (t % period != 0 || t / period >= count) return false;
+  if (outIndex) *outIndex = t / period;
+  return true;
+}
+
+bool FireGateBefore(int frame, int limit, int period) {
+  if (!(frame < limit)) return false;
+  return FireGateEvery(frame, period);
+}
+
+bool InFrameWindow(int frame, int start, int length) {
+  const int64_t t = static_cast<int64_t>(frame) - start;
+  return t >= 0 && t < length;
+}
+
+int SafeMod(int n, int d) { return (d == 0 || (d == -1)) ? 0 : n % d; }
+int SafeDiv(int n, int d) {
+  if (d == 0) return 0;
+  if (d == -1) return n == INT32_MIN ? INT32_MAX : -n;
+  return n / d;
+}
+
+void BrakeEnemy(Enemy* e, float factor) { e->SetVelocityPolar(e->direction, e->speed * factor); }
+
+bool BrakeEnemyBelow(Enemy* e, float factor, float threshold) {
+  BrakeEnemy(e, factor);
+  return e->speed < threshold;
+}
+
+void SteerEnemyFrom(Enemy* e, float fromX, float fromY, float tx, float ty, float g, float kx, float ky) {
+  float ax = 0, ay = 0;
+  PolarToXY(&ax, &ay, AngleFromTo(fromX, fromY, tx, ty), g);
+  e->SetVelocityXY(kx * e->vx + ax, ky * e->vy + ay);
+}
+
+void SteerEnemyToward(Enemy* e, float tx, float ty, float g, float kx, float ky) {
+  SteerEnemyFrom(e, e->x, e->y, tx, ty, g, kx, ky);
+}
+
+void SteerEnemyTowardPlayer(const GameWorld* world, Enemy* e, float g, float kx, float ky) {
+  SteerEnemyToward(e, world->player.x, world->player.y, g, kx, ky);
+}
+
+void PlaceEnemyLaunchers(Enemy* e) {
+  for (int i = 0; i < e->launcherCount && i < kEnemyLauncherMax; ++i) {
+    EnemyLauncher& l = e->launchers[i];
+    const float rad = l.placementAngle * kPi / 180.0f;
+    const float ox = std::cos(rad) * l.distance * e->sprite.scaleX;
+    const float oy = -std::sin(rad) * l.distance * e->sprite.scaleY;
+    const float a = Atan2Deg(-oy, ox);
+    const float d = Hypot(ox, oy);
+    const float r = (a + e->facing) * kPi / 180.0f;
+    l.x = e->x + std::cos(r) * d;
+    l.y = e->y - std::sin(r) * d;
+  }
+}
+
+void RunEnemyMotionTail(Enemy* e) {
+  e->baseX += e->vx;
+  e->baseY += e->vy;
+  const float rad = e->orbitAngle * kPi / 180.0f;
+  e->x = e->baseX + std::cos(rad) * e->orbitRadius;
+  e->y = e->baseY - std::sin(rad) * e->orbitRadius;
+  PlaceEnemyLaunchers(e);
+}
+
+EnemyBullet* SpawnEnemyBulletOfKind(GameWorld* world, int kind, int type, int facingMode, float x, float y, float angle,
+                                    float speed, float scaleX, float scaleY) {
+  BulletList& l = world->bullets;
+  return ConstructEnemyBullet(kind, type, facingMode, &l.head, &l.tail, &l.count, x, y, angle, speed, scaleX, scaleY);
+}
+
+EnemyBullet* SpawnEnemyBullet(GameWorld* world, int type, int facingMode, float x, float y, float angle, float speed,
+                              float scaleX, float scaleY) {
+  return SpawnEnemyBulletOfKind(world, BulletPlain, type, facingMode, x, y, angle, speed, scaleX, scaleY);
+}
+
+int SpawnEnemyBulletWithId(GameWorld* world, EnemyBullet** outBullet, int type, int facingMode, float x, float y,
+                           float angle, float speed, float scaleX, float scaleY) {
+  return AllocBulletWithId(&world->bullets, outBullet, BulletPlain, type, facingMode, x, y, angle, speed, scaleX,
+                           scaleY);
+}
+
+void SetBulletAccelAlong(EnemyBullet* b, float magnitude) {
+  if (b) b->SetBulletAccelPolar(b->direction, magnitude);
+}
+
+void SetBulletAccelMotion(EnemyBullet* b, float accel, float accelFactor, float friction, float stretch) {
+  if (!b) return;
+  b->SetBulletAccelPolar(b->direction, accel);
+  b->accelFactor = accelFactor;
+  b->friction = friction;
+  b->stretch = stretch;
+}
+
+void SetBulletPlainTrail(EnemyBullet* b, int sprite, int interval, int lifetime, float scaleFactorX,
+                         float scaleFactorY) {
+  if (b) b->SetBulletTrail(0, sprite, interval, lifetime, 0.0f, 1.0f, scaleFactorX, scaleFactorY);
+}
+
+EnemyBullet* FindHeldBullet(GameWorld* world, int id) { return FindBulletById(&world->bullets, id); }
+
+void ShotOriginOf(const Enemy* e, int launcher, float* outX, float* outY, float* outAngle) {
+  if (launcher < 0 || launcher >= e->launcherCount) {
+    *outX = e->x;
+    *outY = e->y;
+    *outAngle = e->facing;
+    return;
+  }
+  ComputeShotOrigin(outX, outY, outAngle, e->launchers[launcher]);
+}
+
+void SpawnEnemyParts(GameWorld* world, Enemy* e, const char* digits) {
+  e->SpawnChildEnemies(digits, &world->enemies.head, &world->enemies.tail, &world->enemies.count);
+}
+
+void SpawnCatalogueChildren(GameWorld* world, Enemy* e) {
+  const EnemyTypeRow* r = FindEnemyTypeRow(e->type);
+  if (r && r->children[0] != '\0') SpawnEnemyParts(world, e, r->children);
+}
+
+Enemy* EnemyChildAt(const Enemy* e, int slot) {
+  if (slot < 0 || slot >= e->childCount || slot >= kEnemyChildMax) return nullptr;
+  return e->children[slot];
+}
+
+int CountLiveChildren(const Enemy* e) {
+  int n = 0;
+  for (int i = 0; i < e->childCount && i < kEnemyChildMax; ++i) n += e->children[i] != nullptr;
+  return n;
+}
+
+bool KillIfOrphaned(GameWorld* world, Enemy* e) {
+  if (e->parent) return false;
+  KillEnemy(false, world, -1, e);
+  return true;
+}
+
+void FinishBossDeathSequence(GameWorld* world, Enemy* e, int flagValue) {
+  e->dyingCounter = 0;
+  SetStageFlag(world, 0, flagValue);
+  KillEnemy(true, world, 0, e);
+}
+
+Enemy* LaunchEnemy(GameWorld* world, int type, float x, float y, float direction, float speed) {
+  EnemyList& l = world->enemies;
+  return ConstructEnemy(type, &l.head, &l.tail, &l.count, x, y, direction, speed);
+}

@@ -1,0 +1,116 @@
+#pragma once
+// Building blocks shared by the per-type enemy code: aiming, fan and ring angles, fire gates,
+// braking and steering, the motion tail, bullet set-up, bullets held by id, shot origins and
+// the parent/part links. Each one computes in float exactly as the formulas are written, so the
+// type code gets identical results whichever helper it uses.
+
+#include <cstdint>
+
+class Enemy;
+class EnemyBullet;
+class GameWorld;
+
+// ---- Aiming ----------------------------------------------------------------------------------
+
+// The angle from P to Q: Atan2Deg(P.y - Q.y, Q.x - P.x), 90 pointing up the screen.
+float AngleFromTo(float px, float py, float qx, float qy);
+// From a point, from the enemy's body, and from one of its launch points to the player.
+float AngleToPlayer(const GameWorld* world, float x, float y);
+float AngleFromEnemyToPlayer(const GameWorld* world, const Enemy* e);
+float AngleFromLauncherToPlayer(const GameWorld* world, const Enemy* e, int launcher);
+float DistanceToPlayer(const GameWorld* world, float x, float y);
+
+// ---- Fan and ring angles ---------------------------------------------------------------------
+
+// Bullet j of an n-bullet fan around center: center + (2j - (n - 1)) x step / 2.
+float FanAngle(float center, int j, int n, float step);
+// Bullet i of an n-bullet ring: 360 x i / n + start (float division). n < 1 gives start.
+float RingAngle(float start, int i, int n);
+// The angle between neighbours of an n-bullet ring: 360 / n (float). n < 1 gives 0.
+float RingStep(int n);
+
+// ---- Fire gates (all false for a period below 1: a register left at 0 fires nothing) ---------
+
+// frame % period == 0.
+bool FireGateEvery(int frame, int period);
+// frame >= delay, (frame - delay) % period == 0 and (frame - delay) / period < count; the shot
+// number (frame - delay) / period goes to *outIndex when the gate opens (outIndex may be null).
+bool FireGateCounted(int frame, int delay, int period, int count, int* outIndex);
+// frame < limit and frame % period == 0, tested in that order: a frame at or past the limit
+// never reaches the remainder.
+bool FireGateBefore(int frame, int limit, int period);
+// 0 <= frame - start < length.
+bool InFrameWindow(int frame, int start, int length);
+// n % d and n / d that give 0 instead of faulting for d == 0 (truncating toward zero otherwise).
+int SafeMod(int n, int d);
+int SafeDiv(int n, int d);
+
+// ---- Braking and steering --------------------------------------------------------------------
+
+// velocity = polar(direction, speed x factor).
+void BrakeEnemy(Enemy* e, float factor);
+// Brakes; returns true when the speed then is below threshold.
+bool BrakeEnemyBelow(Enemy* e, float factor, float threshold);
+// A steering step of strength g toward (tx, ty) seen from (fromX, fromY):
+// (ax, ay) = polar(angle from the point to the target, g); velocity = (kx vx + ax, ky vy + ay).
+void SteerEnemyFrom(Enemy* e, float fromX, float fromY, float tx, float ty, float g, float kx, float ky);
+// The same from the body's position.
+void SteerEnemyToward(Enemy* e, float tx, float ty, float g, float kx, float ky);
+void SteerEnemyTowardPlayer(const GameWorld* world, Enemy* e, float g, float kx, float ky);
+
+// ---- Motion tail -----------------------------------------------------------------------------
+
+// Base += velocity; position = base + polar(orbitAngle, orbitRadius); launch points placed.
+void RunEnemyMotionTail(Enemy* e);
+// Each launch point: offset polar(placementAngle, distance) scaled by the body's sprite scale,
+// turned by facing and added to the position.
+void PlaceEnemyLaunchers(Enemy* e);
+
+// ---- Bullets ---------------------------------------------------------------------------------
+
+// One bullet appended to the world's bullet list (kind 0 BulletPlain unless given).
+EnemyBullet* SpawnEnemyBullet(GameWorld* world, int type, int facingMode, float x, float y, float angle, float speed,
+                              float scaleX, float scaleY);
+EnemyBullet* SpawnEnemyBulletOfKind(GameWorld* world, int kind, int type, int facingMode, float x, float y, float angle,
+                                    float speed, float scaleX, float scaleY);
+// The same holding an id slot; returns the id, or BulletIdNone when none was free (the bullet
+// exists all the same). *outBullet may be null.
+int SpawnEnemyBulletWithId(GameWorld* world, EnemyBullet** outBullet, int type, int facingMode, float x, float y,
+                           float angle, float speed, float scaleX, float scaleY);
+// Acceleration along the bullet's own (normalised) launch direction.
+void SetBulletAccelAlong(EnemyBullet* b, float magnitude);
+// The common finishing set: acceleration along its direction, acceleration factor, friction,
+// stretch.
+void SetBulletAccelMotion(EnemyBullet* b, float accel, float accelFactor, float friction, float stretch);
+// Trail of effect kind 0 with speed factor 0 and friction 1.
+void SetBulletPlainTrail(EnemyBullet* b, int sprite, int interval, int lifetime, float scaleFactorX,
+                         float scaleFactorY);
+
+// The bullet an enemy holds by id in a register, or null when the id is out of range or the
+// bullet is gone. The only way type code looks a held bullet up.
+EnemyBullet* FindHeldBullet(GameWorld* world, int id);
+
+// ---- Launch points ---------------------------------------------------------------------------
+
+// ComputeShotOrigin on launch point i; the body's position and facing when i is not in use.
+void ShotOriginOf(const Enemy* e, int launcher, float* outX, float* outY, float* outAngle);
+
+// ---- Parts and parents -----------------------------------------------------------------------
+
+// Spawns the parts of the enemy's catalogue children string into the world's enemy list.
+void SpawnCatalogueChildren(GameWorld* world, Enemy* e);
+// Spawns a digit string of parts into the world's enemy list.
+void SpawnEnemyParts(GameWorld* world, Enemy* e, const char* digits);
+// The part in slot i, or null (empty slot or i out of range).
+Enemy* EnemyChildAt(const Enemy* e, int slot);
+// Parts that still exist.
+int CountLiveChildren(const Enemy* e);
+// The orphan rule: a part whose parent is gone kills itself without reward (cause -1); true
+// when it did, and the caller skips the rest of its body.
+bool KillIfOrphaned(GameWorld* world, Enemy* e);
+// The end of a boss death sequence (types 70, 74, 78, 92, 99): dyingCounter back to 0, stage
+// flag 0 = flagValue (only when a stage script exists), then the real, rewarded death (cause 0).
+void FinishBossDeathSequence(GameWorld* world, Enemy* e, int flagValue);
+// A new independent enemy (a launched drone) in the world's enemy list; null when the type has
+// no row or the allocation failed.
+Enemy* LaunchEnemy(GameWorld* world, int type, float x, float y, float direction, float speed);
