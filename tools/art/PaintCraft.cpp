@@ -44,8 +44,8 @@ Rgb ShipShade(float x, float y, float spanTop, float spanBottom) {
     const float t = Clamp01((16 - wy) / (13 * span));  // 0 at the root, 1 at the tip
     Rgb c = Mix(Rgb{0.16f, 0.32f, 0.78f}, Rgb{0.3f, 0.5f, 0.95f}, Clamp01(1 - (x - 6) / 14));
     // Leading-edge highlight and a red tip stripe.
-    const float lead = -PolygonDist(x, 16 - (16 - wy) / span, kWing, 6);
-    if (lead < 1.4f && x > 10) c = Mix(c, Rgb{0.85f, 0.92f, 1.0f}, 0.7f);
+    const float lead = SegmentDist(x, 16 - (16 - wy) / span, kWing[0], kWing[1], kWing[2], kWing[3]) * span;
+    if (lead < 2.0f) c = Mix(c, Rgb{0.75f, 0.86f, 1.0f}, 0.75f);
     if (t > 0.78f) c = Rgb{0.92f, 0.24f, 0.2f};
     p.Over(c, 1);
     p.Over(kOutline, wing > -0.7f ? 1.0f : 0.0f);

@@ -188,24 +188,26 @@ Rgb HitSpark(float x, float y, int row, int f, float c) {
   const float t = f / 3.0f;
   const float fade = 1 - 0.55f * t;
   const float r = std::hypot(x - c, y - c);
+  // Art stays inside this radius so the last, widest frame is not cut by the gutter.
+  const float lim = c - 2.4f;
   Px p;
   switch (row) {
     case 336:
-      p.Add(Grey(fade), Inside(RaysDist(x, y, c, c, 8, 3.5f + 5.5f * t + 1.5f, 1.3f - 0.5f * t, 22.5f * f, 2 * t)));
-      p.Add(Grey(1), Glow(r - (3.2f - 2.2f * t), 1.2f) * fade);
+      p.Add(Grey(fade), Inside(RaysDist(x, y, c, c, 8, 4.5f + 3.8f * t, 1.3f - 0.5f * t, 22.5f * f, 2.5f * t)));
+      p.Add(Grey(1), Glow(r - (2.2f - 1.6f * t), 1.0f) * (1 - 0.8f * t));
       break;
     case 337:
-      p.Add(Grey(fade), Glow(std::fabs(r - (3.5f + 3.4f * f)) - (1.6f - 0.35f * f), 0.8f));
-      p.Add(Grey(1), Glow(r - (4 - 3.2f * t), 1.5f) * (1 - t));
+      p.Add(Grey(fade), Glow(std::fabs(r - (3.5f + 2.7f * f)) - (1.5f - 0.35f * f), 0.7f));
+      p.Add(Grey(1), Glow(r - (2.5f - 2.0f * t), 1.2f) * (1 - t));
       break;
     case 338:
-      p.Add(Grey(fade), Inside(StarDist(x, y, c, c, 4, 6 + 2.8f * f, 1.3f, 45 + 15 * f)));
+      p.Add(Grey(fade), Inside(StarDist(x, y, c, c, 4, 6 + 2.2f * f, 1.3f, 45 + 15 * f)));
       p.Add(Grey(1), Glow(r - 1.5f, 1.5f) * (1 - t));
       break;
     case 339:
       for (int i = 0; i < 6; ++i) {
         const float a = (i * 60 + 10 * f) * kDeg;
-        const float sx = c + (3 + 3.3f * f) * std::cos(a), sy = c + (3 + 3.3f * f) * std::sin(a);
+        const float sx = c + (3 + 2.6f * f) * std::cos(a), sy = c + (3 + 2.6f * f) * std::sin(a);
         float lx = x, ly = y;
         Rotate(lx, ly, sx, sy, -(i * 60 + 10 * f + 35 * f));
         static const float shard[] = {2.6f, 0, -1.6f, 1.3f, -1.6f, -1.3f};
@@ -215,25 +217,26 @@ Rgb HitSpark(float x, float y, int row, int f, float c) {
       p.Add(Grey(1), Glow(r - 2, 1.3f) * (1 - t));
       break;
     case 340:
-      p.Add(Grey(fade), Inside(RaysDist(x, y, c, c, 4, 5 + 3 * f, 1.1f, 0)));
+      p.Add(Grey(fade), Inside(RaysDist(x, y, c, c, 4, 5 + 2.4f * f, 1.1f, 0)));
       for (int i = 0; i < 8; ++i) {
         const float a = (i * 45 + 22.5f) * kDeg;
-        p.Add(Grey(fade), Glow(CircleDist(x, y, c + (4 + 3 * f) * std::cos(a), c + (4 + 3 * f) * std::sin(a), 1.0f), 0.6f));
+        const float d = 4 + 2.5f * f;
+        p.Add(Grey(fade), Glow(CircleDist(x, y, c + d * std::cos(a), c + d * std::sin(a), 1.0f), 0.6f));
       }
       break;
     case 341:
-      p.Add(Grey(fade), Glow(std::fabs(r - (2.5f + 2.6f * f)) - 0.9f, 0.7f));
-      p.Add(Grey(fade), Inside(RaysDist(x, y, c, c, 4, 4 + 2.5f * f, 0.9f, 45, 1 + 2 * f)));
+      p.Add(Grey(fade), Glow(std::fabs(r - (2.5f + 2.0f * f)) - 0.9f, 0.7f));
+      p.Add(Grey(fade), Inside(RaysDist(x, y, c, c, 4, 4 + 1.6f * f, 0.9f, 45, 1 + 2 * f)));
       break;
     default:
       for (int i = 0; i < 10; ++i) {
         const float a = (i * 36 + (i * 97 % 23)) * kDeg;
-        const float d = (2.5f + 2.5f * f) * (0.75f + 0.05f * (i * 7 % 6));
+        const float d = (2.5f + 2.0f * f) * (0.75f + 0.05f * (i * 7 % 6));
         p.Add(Grey(fade), Glow(CircleDist(x, y, c + d * std::cos(a), c + d * std::sin(a), 1.0f - 0.15f * f), 0.5f));
       }
       break;
   }
-  return Cap(p.c);
+  return Cap(p.c * Clamp01((lim - r) / 1.2f + 1));
 }
 
 Rgb GrazeStreak(float x, float y) {
@@ -258,20 +261,26 @@ Rgb LargeFlash(float x, float y) {
   return Cap(p.c);
 }
 
-// Unreferenced 10-frame fireball, coloured.
+// Unreferenced 10-frame fireball, coloured: hot and solid at first, then a cooling ring.
+Rgb FireRamp(float temp) {
+  if (temp > 0.7f) return Mix(Rgb{1, 0.85f, 0.35f}, Rgb{1, 1, 0.92f}, (temp - 0.7f) / 0.3f);
+  if (temp > 0.4f) return Mix(Rgb{0.95f, 0.42f, 0.1f}, Rgb{1, 0.85f, 0.35f}, (temp - 0.4f) / 0.3f);
+  return Mix(Rgb{0.3f, 0.06f, 0.04f}, Rgb{0.95f, 0.42f, 0.1f}, Clamp01(temp / 0.4f));
+}
+
 Rgb Explosion(float x, float y, int k) {
   const float cx = 22.5f, cy = 23;
   const float r = std::hypot(x - cx, y - cy), a = std::atan2(y - cy, x - cx);
-  const float R = 5 + 1.6f * k;
-  const float rough = 0.86f + 0.08f * std::sin(a * 5 + k) + 0.06f * std::sin(a * 11 - 2 * k);
-  const float d = r - R * rough;
-  const float hole = R * k / 12.0f;
-  const float heat = Clamp01(1 - k / 10.0f) * Clamp01((r - hole) / 4 + 0.3f) * Clamp01(1 - r / (R + 1));
-  const Rgb hot = heat > 0.6f ? Mix(Rgb{1, 0.8f, 0.3f}, Rgb{1, 1, 0.9f}, (heat - 0.6f) / 0.4f)
-                              : Mix(Rgb{0.5f, 0.08f, 0.04f}, Rgb{1, 0.8f, 0.3f}, heat / 0.6f);
+  const float R = 9.5f + 1.1f * k;
+  const float rough = 0.88f + 0.07f * std::sin(a * 5 + k) + 0.05f * std::sin(a * 11 - 2 * k);
+  const float edge = R * rough;
+  const float hole = R * std::pow(k / 10.0f, 1.5f);
+  const float body = Clamp01((edge - r) / 2.5f) * Clamp01((r - hole) / 3 + (k < 2 ? 1.0f : 0.0f));
+  const float temp = (1 - k / 10.5f) * (0.55f + 0.45f * Clamp01(1 - r / edge)) +
+                     0.08f * std::sin(a * 7 + r * 0.8f + k);
   Px p;
-  if (d < 0 && r > hole) p.Over(hot * (1 - 0.06f * k), 1);
-  p.Add(Rgb{1, 0.5f, 0.15f}, Glow(std::max(d, 0.0f) + 0.01f, 1.5f) * 0.4f * (d > 0 ? 1.0f : 0.0f) * (1 - k / 12.0f));
+  p.Add(FireRamp(temp), body);
+  p.Add(Rgb{1, 0.5f, 0.15f}, Glow(r - edge, 1.8f) * 0.35f * (r > edge ? 1.0f : 0.0f) * (1 - k / 11.0f));
   return Cap(p.c);
 }
 
