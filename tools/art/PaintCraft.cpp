@@ -164,14 +164,13 @@ Rgb ArrowCraft(float x, float y) {
   const float d = PolygonDist(x, y, hull, 4);
   Px p;
   if (d < 0) {
-    // Two facets meeting along the spine.
-    const float facet = y < 23 ? 0.92f : 0.55f;
-    p.Over(Grey(facet - 0.2f * Clamp01((30 - x) / 30)), 1);
-    p.Over(Grey(0.98f), d > -1.3f ? 1.0f : 0.0f);
-    // Inner facets toward the wing tips.
-    static const float inner[] = {7.0f, 8.5f, 33.0f, 23.0f, 7.0f, 37.5f, 12.5f, 23.0f};
+    // A bevelled band around two inner facets that meet along the spine.
+    p.Over(Grey(y < 23 ? 0.62f : 0.38f), 1);
+    p.Over(Grey(0.98f), d > -1.2f ? 1.0f : 0.0f);
+    static const float inner[] = {7.0f, 9.0f, 35.0f, 23.0f, 7.0f, 37.0f, 13.0f, 23.0f};
     const float di = PolygonDist(x, y, inner, 4);
-    if (di < 0) p.Over(Grey(y < 23 ? 0.75f : 0.42f), 1);
+    if (di < 0.6f) p.Over(Grey(0.25f), 1);
+    if (di < 0) p.Over(Grey(y < 23 ? 0.95f - 0.25f * Clamp01((30 - x) / 25) : 0.62f - 0.15f * Clamp01((30 - x) / 25)), 1);
     // Cockpit eye near the nose and engine glows at the notch.
     p.Over(Grey(0.25f), Inside(EllipseDist(x, y, 27.5f, 23, 5.0f, 2.6f)));
     p.Over(Grey(1.0f), Inside(EllipseDist(x, y, 28.0f, 22.5f, 3.5f, 1.5f)));

@@ -334,7 +334,8 @@ Rgb RingFrame(float x, float y, int n) {
   const float radius = 4.5f + 1.05f * n, half = 2.4f - 0.11f * n;
   Px p;
   p.Add(Grey(1), Glow(std::fabs(r - radius) - half, 0.9f));
-  p.Add(Grey(0.25f * (1 - n / 16.0f)), Inside(r - radius));
+  // A faint wash just inside the ring, so it reads as a wave front rather than a hoop.
+  p.Add(Grey(0.3f * (1 - n / 16.0f)), Inside(r - radius) * std::exp(-(radius - r) / 2.5f));
   p.c = p.c * Clamp01((20.8f - r) / 1.5f);
   return Cap(p.c);
 }
