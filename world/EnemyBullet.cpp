@@ -1,7 +1,13 @@
 #include "world/EnemyBullet.h"
 
+#include <cmath>
+
+#include "world/Effect.h"
+#include "world/GameWorld.h"
 #include "world/MathUtil.h"
 #include "world/ObjectList.h"
+#include "world/Random.h"
+#include "world/SpriteTable.h"
 
 EnemyBullet::EnemyBullet(int kind_, int type_, int facingMode_, EnemyBullet** head, EnemyBullet** tail,
                          int32_t* count, float x_, float y_, float angle, float speed_, float sx, float sy) {
@@ -126,4 +132,87 @@ void EnemyBullet::UpdateBulletFacing() {
     case BulletFaceOrbit: facing = orbitAngle; break;
     default: break;
   }
+}
+
+void EnemyBullet::MoveBullet() {
+  SetBulletAccelPolar(accelAngle, accelMagnitude * accelFactor);
+  SetVelocityXY((vx + accelX) * friction, (vy + accelY) * friction);
+  baseX += vx;
+  baseY += vy;
+  orbitAngleAccel *= orbitAngleAccelFactor;
+  orbitRadiusAccel *= orbitRadiusAccelFactor;
+  orbitAngleVel = (orbitAngleVel + orbitAngleAccel) * orbitAngleVelFactor;
+  orbitRadiusVel = (orbitRadiusVel + orbitRadiusAccel) * orbitRadiusVelFactor;
+  orbitAngle += orbitAngleVel;
+  orbitRadius += orbitRadiusVel;
+  float ox, oy;
+  PolarToXY(&ox, &oy, orbitAngle, orbitRadius);
+  x = baseX + ox;
+  y = baseY + oy;
+  if (std::fabs(stretch) >= 0.1f) {
+    const float d = Hypot(x - prevX, y - prevY);
+    // A negative stretch shrinks k with the distance; below 0.01 the scales would blow up,
+    // turn negative and end in NaN in the hit push.
+    const float k = MaxFloat(d / stretch + 1.0f, 0.01f);
+    if (stretch > 0) SetScale(baseScaleX * k, baseScaleY / k);
+    else SetScale(baseScaleX / k, baseScaleY * k);
+  } else {
+    SetScale(baseScaleX, baseScaleY);
+  }
+  if (pulseOn) {
+    pulsePhase = NormalizeAngle(pulsePhase + pulseStep);
+    const float f = std::sin(pulsePhase * kPi / 180.0f) * pulseAmplitude + 1.0f;
+    SetScale(f * sprite.scaleX, f * sprite.scaleY);
+  }
+}
+
+namespace {
+
+constexpr int BlastDefaultDelay = 48;
+constexpr float BlastHideRadius = 32768.0f;
+
+// Six particles that spiral into the bullet while it waits hidden.
+void StartDelayedBlast(GameWorld* world, EnemyBullet* b) {
+  const float a = RandomFloat(360.0f);
+  if (b->blastDelay < 2) b->blastDelay = BlastDefaultDelay;
+  for (int i = 0; i < 6; ++i) {
+    Effect* e = ConstructEffect(world, EffectPlain, b->x, b->y, b->direction, b->speed, b->blastDelay);
+    e->SetEffectAccelPolar(b->accelAngle, b->accelMagnitude);
+    e->friction = b->friction;
+    e->accelFactor = b->accelFactor;
+    e->orbitAngle = 60.0f * static_cast<float>(i) + a;
+    // The sprite scale is still the table's 1 here: the first MoveBullet has not run yet.
+    e->orbitRadius = (b->sprite.scaleX + b->sprite.scaleY) * 0.5f * 100.0f;
+    e->orbitAngleVel = b->spinStep;
+    e->orbitAngleVelFactor = 1.0f;
+    e->orbitRadiusVel = -e->orbitRadius / static_cast<float>(b->blastDelay);
+    e->orbitRadiusVelFactor = 1.0f;
+    e->SetObjectSprite(152);
+    e->startColor = 0x00000000u;
+    e->endColor = g_bulletColors[b->type & 15];
+    e->startScaleX = b->sprite.scaleX * 1.25f;
+    e->startScaleY = b->sprite.scaleY * 1.25f;
+    e->endScaleX = e->startScaleX * 0.4f;
+    e->endScaleY = e->startScaleY * 0.4f;
+  }
+  b->orbitAngle = 0.0f;
+  b->orbitRadius = BlastHideRadius;  // far off to the right, kept by the widened off-field test
+  b->blastScaleX = b->baseScaleX;
+  b->blastScaleY = b->baseScaleY;
+}
+
+}  // namespace
+
+void UpdateBulletBehaviour(GameWorld* world, EnemyBullet* b) {
+  if (b->kind == BulletDelayedBlast) {
+    if (b->age == 1) StartDelayedBlast(world, b);
+    if (b->age >= b->blastDelay) {
+      b->orbitRadius = 0.0f;
+      const int t = b->age - b->blastDelay;
+      const float f = std::sin(static_cast<float>(t + 10) * 4.5f * kPi / 180.0f);
+      b->SetBulletBaseScale(f * b->blastScaleX, f * b->blastScaleY);
+    }
+    if (b->age >= b->blastDelay + 30) b->baseX = BlastHideRadius;  // removed as off-field
+  }
+  b->MoveBullet();
 }

@@ -69,6 +69,8 @@ class EnemyBullet : public GameObject {
   void SetBulletPulse(float amplitude, float phase, float step);
   void SetBulletTrail(int effectKind, int sprite, int interval, int lifetime, float speedFactor, float friction,
                       float scaleFactorX, float scaleFactorY);
+  // One frame of motion: acceleration, friction, base point, orbit, stretch and pulse.
+  void MoveBullet();
   void UpdateBulletFacing();
 };
 
@@ -89,6 +91,12 @@ int AllocBulletWithId(BulletList* list, EnemyBullet** out, int kind, int type, i
                       float angle, float speed, float sx, float sy);
 // The only way to look a bullet up by id: null unless 0 <= id < 2048 and the id is held.
 EnemyBullet* FindBulletById(BulletList* list, int id);
+
+// Per frame, after age += 1 and the saved previous position: the delayed blast (kind 1), then
+// MoveBullet.
+void UpdateBulletBehaviour(GameWorld* world, EnemyBullet* b);
+// The per-frame walk of the bullet list: motion, trails, off-field cull, graze and hits.
+void UpdateEnemyBullets(GameWorld* world);
 
 void InitBulletListHeader(BulletList* list);
 void ClearBulletList(BulletList* list);
