@@ -5,8 +5,26 @@
 
 #include "world/GameObject.h"
 
+enum LauncherMode { LauncherPoint = 0, LauncherBarrel = 1 };
+
+constexpr int EnemyLauncherMax = 32;
+
+// A launch point drawn over the body and used as a muzzle.
+struct EnemyLauncher {
+  int32_t index = 0;
+  int32_t mode = LauncherPoint;
+  uint32_t tint = 0;
+  float x = 0, y = 0;
+  float placementAngle = 0;
+  float distance = 0;
+  float scale = 0;
+  float aimAngle = 0;
+};
+
 class Enemy : public GameObject {
  public:
+  int32_t launcherCount = 0;
+  EnemyLauncher launchers[EnemyLauncherMax];
   Enemy* prev = nullptr;
   Enemy* next = nullptr;
 };

@@ -7,6 +7,7 @@
 
 class PlayerShot : public GameObject {
  public:
+  int32_t kind = 0;
   PlayerShot* prev = nullptr;
   PlayerShot* next = nullptr;
 
