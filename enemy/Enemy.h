@@ -7,7 +7,7 @@
 
 enum LauncherMode { LauncherPoint = 0, LauncherBarrel = 1 };
 
-constexpr int EnemyLauncherMax = 32;
+constexpr int kEnemyLauncherMax = 32;
 
 // A launch point drawn over the body and used as a muzzle.
 struct EnemyLauncher {
@@ -24,7 +24,7 @@ struct EnemyLauncher {
 class Enemy : public GameObject {
  public:
   int32_t launcherCount = 0;
-  EnemyLauncher launchers[EnemyLauncherMax];
+  EnemyLauncher launchers[kEnemyLauncherMax];
   Enemy* prev = nullptr;
   Enemy* next = nullptr;
 };

@@ -427,7 +427,8 @@ TEST_F(RenderTest, OptionItemBalloonGoesRightOrLeft) {
   } cases[] = {
       {100.4f, 200.6f, 32.0f, 5, true},
       {300.0f, 200.0f, 32.0f, 8, false},  // 300 + 32 is not below 320
-      {287.9f, 150.0f, 32.0f, 28, true},
+      {283.4f, 150.0f, 36.5f, 28, true},   // a fractional width shows where the line end is floored
+      {290.0f, 150.0f, 36.5f, 6, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.x);

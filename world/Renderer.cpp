@@ -88,7 +88,7 @@ void DrawEnemies(Graphics* gfx, ScreenVertex q[4], const EnemyList& enemies) {
   }
   for (const Enemy* e = enemies.head; e; e = e->next) {
     DrawObjectSprite(gfx, q, *e);
-    const int count = ClampInt(e->launcherCount, 0, EnemyLauncherMax);
+    const int count = ClampInt(e->launcherCount, 0, kEnemyLauncherMax);
     for (int i = 0; i < count; ++i) {
       const EnemyLauncher& l = e->launchers[i];
       if (l.mode != LauncherPoint && l.mode != LauncherBarrel) continue;  // no record for it

@@ -14,6 +14,7 @@ int GlyphRowForByte(unsigned char byte) {
 }
 
 void DrawText(Graphics* gfx, int /*ignored*/, const char* text, float x, float y, uint32_t argb) {
+  if (!text) return;
   ScreenVertex q[4];
   for (ScreenVertex& v : q) {
     v.z = 1.0f;
