@@ -54,9 +54,17 @@ constexpr ReplayKey ReplayKeys[7] = {
 constexpr uint32_t ReplayKeyHeldColor = 0xFFA08040u;
 constexpr uint32_t ReplayKeyIdleColor = 0xFF203050u;
 
+// The one walk every list is drawn with, in list order; `keep` picks the objects of a pass.
+template <class T, class Keep>
+void DrawObjectList(Graphics* gfx, ScreenVertex q[4], const T* head, Keep keep) {
+  for (const T* p = head; p; p = p->next) {
+    if (keep(*p)) DrawObjectSprite(gfx, q, *p);
+  }
+}
+
 template <class T>
-void DrawObjectList(Graphics* gfx, ScreenVertex q[4], T* head) {
-  for (T* p = head; p; p = p->next) DrawObjectSprite(gfx, q, *p);
+void DrawObjectList(Graphics* gfx, ScreenVertex q[4], const T* head) {
+  DrawObjectList(gfx, q, head, [](const T&) { return true; });
 }
 
 void DrawBackground(Graphics* gfx, ScreenVertex q[4], const Player& player) {
@@ -104,13 +112,9 @@ void DrawEnemies(Graphics* gfx, ScreenVertex q[4], const EnemyList& enemies) {
 }
 
 void DrawShots(Graphics* gfx, ScreenVertex q[4], const ShotList& shots) {
-  for (const PlayerShot* s = shots.head; s; s = s->next) {
-    if (s->kind < ShotFirstBombKind) DrawObjectSprite(gfx, q, *s);
-  }
-  gfx->SetBlendMode(BlendAdditive);
-  for (const PlayerShot* s = shots.head; s; s = s->next) {
-    if (s->kind >= ShotFirstBombKind) DrawObjectSprite(gfx, q, *s);
-  }
+  DrawObjectList(gfx, q, shots.head, [](const PlayerShot& s) { return s.kind < ShotFirstBombKind; });
+  gfx->SetBlendMode(BlendAdditive);  // the bomb kinds glow
+  DrawObjectList(gfx, q, shots.head, [](const PlayerShot& s) { return s.kind >= ShotFirstBombKind; });
 }
 
 void DrawItems(Graphics* gfx, ScreenVertex q[4], const ItemList& items) {
