@@ -43,6 +43,25 @@ SDL_Texture* CreateAtlasCopy(SDL_Renderer* renderer, SDL_Surface* s, SDL_ScaleMo
   return t;
 }
 
+SDL_Texture* CreateWhiteTexture(SDL_Renderer* renderer) {
+  SDL_Texture* t = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, 1, 1);
+  const uint32_t white = 0xFFFFFFFFu;
+  if (t && SDL_UpdateTexture(t, nullptr, &white, 4) != 0) {
+    SDL_DestroyTexture(t);
+    t = nullptr;
+  }
+  return t;
+}
+
+// The resources a reset loses; false when one cannot be made again.
+bool CreateDeviceTextures(GraphicsDevice* d) {
+  if (d->target) SDL_DestroyTexture(d->target);
+  if (d->white) SDL_DestroyTexture(d->white);
+  d->target = CreateFrameTarget(d->renderer);
+  d->white = CreateWhiteTexture(d->renderer);
+  return d->target && d->white;
+}
+
 }  // namespace
 
 void SelectGraphicsBackend(GraphicsBackend backend) { g_selectedBackend = backend; }
@@ -127,17 +146,15 @@ GraphicsDevice* CreateGraphicsDevice(GraphicsSystem* system, SDL_Window* window,
   if (kind == DeviceSoftware) flags |= SDL_RENDERER_SOFTWARE;
   SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, flags);
   if (!renderer) return nullptr;
-  SDL_Texture* target = CreateFrameTarget(renderer);
-  if (!target) {
-    SDL_DestroyRenderer(renderer);
-    return nullptr;
-  }
   GraphicsDevice* d = new GraphicsDevice;
   d->backend = system->backend;
   d->kind = kind;
   d->window = window;
   d->renderer = renderer;
-  d->target = target;
+  if (!CreateDeviceTextures(d)) {
+    ReleaseGraphicsDevice(d);
+    return nullptr;
+  }
   // The software renderer has no custom blend modes.
   d->customBlend = SDL_SetRenderDrawBlendMode(renderer, OneOneBlendMode()) == 0;
   SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_NONE);
@@ -149,6 +166,7 @@ void ReleaseGraphicsDevice(GraphicsDevice* d) {
   if (!d) return;
   if (!Recording(d)) {
     if (d->target) SDL_DestroyTexture(d->target);
+    if (d->white) SDL_DestroyTexture(d->white);
     if (d->renderer) SDL_DestroyRenderer(d->renderer);
   }
   delete d;
@@ -167,10 +185,8 @@ bool ResetGraphicsDevice(GraphicsDevice* d, const GraphicsPresentParams& params)
   if (Recording(d)) {
     if (g_graphicsRecorder.failReset) return false;
   } else {
-    // The picture's target is what a reset loses; the renderer itself survives.
-    if (d->target) SDL_DestroyTexture(d->target);
-    d->target = CreateFrameTarget(d->renderer);
-    if (!d->target) return false;
+    // The renderer survives a reset; its textures are made again.
+    if (!CreateDeviceTextures(d)) return false;
   }
   d->state = GraphicsRenderState();
   d->boundTexture = nullptr;
@@ -321,13 +337,8 @@ void DeviceDrawQuad(GraphicsDevice* d, const ScreenVertex v[4], bool useTexture,
     sv[i].tex_coord.y = v[i].v;
   }
   static const int kFan[6] = {0, 1, 2, 0, 2, 3};
-  SDL_Texture* tex = nullptr;
-  if (t) {
-    tex = linear ? t->linear : t->nearest;
-    SDL_SetTextureBlendMode(tex, mode);
-  } else {
-    SDL_SetRenderDrawBlendMode(d->renderer, mode);
-  }
+  SDL_Texture* tex = t ? (linear ? t->linear : t->nearest) : d->white;
+  SDL_SetTextureBlendMode(tex, mode);
   SDL_RenderGeometry(d->renderer, tex, sv, 4, kFan, 6);
 }
 

@@ -95,6 +95,8 @@ struct GraphicsDevice {
   SDL_Window* window = nullptr;
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* target = nullptr;   // the 640x480 picture, presented scaled
+  SDL_Texture* white = nullptr;    // 1x1 white: quads without a texture are drawn with it, since
+                                   // SDL's software renderer ignores blend modes on plain ones
   bool customBlend = false;        // false: additive falls back to SDL's ADD, alpha forced to 255
   bool inScene = false;
   GraphicsTexture* boundTexture = nullptr;
