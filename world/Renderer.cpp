@@ -256,11 +256,10 @@ void DrawOptionItemBalloon(Graphics* gfx, ScreenVertex q[4], const Item& item) {
   label.colorMode = SpriteColorSingle;
   label.colors[0] = BalloonColor;
 
+  const float by = FloorF(item.y - 36.0f);
   float labelX;
-  float by;
   if (item.x + width < 320.0f) {
     const float bx = FloorF(item.x + 24.0f);
-    by = FloorF(item.y - 36.0f);
     BuildSpriteQuad(q, BalloonPointerRow, bx, by, BalloonColor);
     DrawCheckedQuad(gfx, 0, q);
     BuildSpriteQuad(q, BalloonUnderlineRow, bx, by, BalloonColor);
@@ -269,11 +268,10 @@ void DrawOptionItemBalloon(Graphics* gfx, ScreenVertex q[4], const Item& item) {
     labelX = bx;
   } else {
     const float bx = FloorF(item.x - 24.0f);
-    by = FloorF(item.y - 36.0f);
     BuildSpriteQuad(q, BalloonPointerRow, bx, by, BalloonColor);
-    float t = q[0].x;  // mirrored: its left and right x swapped
+    const float left = q[0].x;  // mirrored: its left and right x swapped
     q[0].x = q[3].x = q[1].x;
-    q[1].x = q[2].x = t;
+    q[1].x = q[2].x = left;
     DrawCheckedQuad(gfx, 0, q);
     BuildSpriteQuad(q, BalloonUnderlineRow, bx - width - 8.7f, by, BalloonColor);
     q[1].x = q[2].x = q[0].x + width;
