@@ -7,6 +7,8 @@
 
 class Item : public GameObject {
  public:
+  int32_t kind = 0;
+  float labelWidth = 0;
   Item* prev = nullptr;
   Item* next = nullptr;
 

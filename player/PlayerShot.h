@@ -9,6 +9,7 @@ class Enemy;
 
 class PlayerShot : public GameObject {
  public:
+  int32_t kind = 0;
   PlayerShot* prev = nullptr;
   PlayerShot* next = nullptr;
   Enemy* target = nullptr;  // locked enemy of the homing kinds, not owned

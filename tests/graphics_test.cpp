@@ -1,0 +1,553 @@
+// The graphics layer on the recording backend (device calls) and on SDL's offscreen driver
+// (pixels). The offscreen tests skip where that driver is missing.
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "app/CommandLine.h"
+#include "platform/Graphics.h"
+#include "platform/Platform.h"
+#include "platform/Window.h"
+
+namespace {
+
+// A temporary folder that becomes the current directory, holding img/tex00N.bmp when asked.
+class TempGameDir {
+ public:
+  TempGameDir() {
+    std::string pattern = testing::TempDir() + "wexla_gfx_XXXXXX";
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back('\0');
+    path_ = mkdtemp(buf.data());
+    char old[4096];
+    old_ = getcwd(old, sizeof old) ? old : ".";
+    EXPECT_EQ(chdir(path_.c_str()), 0);
+    mkdir("img", 0755);
+  }
+  ~TempGameDir() {
+    if (chdir(old_.c_str()) != 0) return;
+    std::string cmd = "rm -rf '" + path_ + "'";
+    if (std::system(cmd.c_str()) != 0) return;
+  }
+  std::string File(const char* name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_, old_;
+};
+
+void WriteAtlas(const char* path, uint32_t colour) {
+  std::vector<uint32_t> px(FrameWidth * FrameHeight, colour);
+  ASSERT_TRUE(WriteBmp24(path, px.data(), FrameWidth, FrameHeight));
+}
+
+void Quad(ScreenVertex q[4], float x0, float y0, float x1, float y1, uint32_t colour) {
+  const float xs[4] = {x0, x1, x1, x0}, ys[4] = {y0, y0, y1, y1};
+  const float us[4] = {0, 1, 1, 0}, vs[4] = {0, 0, 1, 1};
+  for (int i = 0; i < 4; ++i) {
+    q[i].x = xs[i];
+    q[i].y = ys[i];
+    q[i].z = 0.5f;
+    q[i].rhw = 1.0f;
+    q[i].color = colour;
+    q[i].u = us[i];
+    q[i].v = vs[i];
+  }
+}
+
+class RecordingGraphics : public testing::Test {
+ protected:
+  void SetUp() override {
+    PlatformEnableMessageBoxes(false);
+    g_graphicsRecorder.Clear();
+    SelectGraphicsBackend(GraphicsBackendRecording);
+    NoteGraphicsReset();  // a new device clears it
+    g_rotateScreen = -1;
+    WriteAtlas("img/tex000.bmp", 0xFF0000FF);
+    WriteAtlas("img/tex001.bmp", 0xFF00FF00);
+    WriteAtlas("img/tex002.bmp", 0xFFFF0000);
+    ASSERT_EQ(g.CreateDirect3D(), 0);
+    ASSERT_EQ(g.CreateDevice(nullptr, 0, 0), 0);
+    ASSERT_FALSE(GraphicsResetPending());
+  }
+  void TearDown() override { g_rotateScreen = -1; }
+
+  std::vector<RecordedCall> Calls(RecordedCallKind kind) const {
+    std::vector<RecordedCall> out;
+    for (const RecordedCall& c : g_graphicsRecorder.calls)
+      if (c.kind == kind) out.push_back(c);
+    return out;
+  }
+
+  TempGameDir dir;
+  Graphics g;
+};
+
+TEST_F(RecordingGraphics, BindRules) {
+  ScreenVertex q[4];
+  Quad(q, 0, 0, 10, 10, 0xFFFFFFFF);
+  ASSERT_TRUE(g.BeginFrame());
+  struct Step {
+    int slot;
+    bool binds;
+    int current;  // currentTexture afterwards
+    bool textured;
+  } steps[] = {
+      {-1, true, -1, false},  // unbinds although nothing was bound
+      {1, true, 1, true},     {1, false, 1, true},  // the second draw with slot 1 binds nothing
+      {-1, true, -1, false},  {5, true, 5, false},  // an empty slot: vertex colours only
+      {2, true, 2, true},
+      {16, false, 2, false},  // out of range: binding kept, drawn untextured
+      {-7, false, 2, false},  {2, false, 2, true},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.slot);
+    g_graphicsRecorder.calls.clear();
+    Quad(q, 0, 0, 10, 10, 0xFFFFFFFF);
+    EXPECT_TRUE(g.DrawQuad(s.slot, q));
+    EXPECT_EQ(Calls(RecordedBind).size(), s.binds ? 1u : 0u);
+    EXPECT_EQ(g.currentTexture, s.current);
+    auto draws = g_graphicsRecorder.Draws();
+    ASSERT_EQ(draws.size(), 1u);
+    EXPECT_EQ(draws[0].slot, s.slot);
+    EXPECT_EQ(draws[0].textured, s.textured);
+  }
+  ASSERT_TRUE(g.EndFrame());
+  // Each frame forgets the binding.
+  ASSERT_TRUE(g.BeginFrame());
+  g_graphicsRecorder.calls.clear();
+  EXPECT_TRUE(g.DrawQuad(2, q));
+  EXPECT_EQ(Calls(RecordedBind).size(), 1u);
+}
+
+TEST_F(RecordingGraphics, RotatedDisplayWritesBackIntoTheCallersVertices) {
+  struct Case {
+    int rotate;
+    float x, y, wantX, wantY;
+  } cases[] = {
+      {1, 140, 0, 640, 0}, {1, 500, 480, 0, 480}, {1, 320, 240, 320, 240},
+      {0, 140, 0, 140, 0}, {2, 500, 480, 500, 480}, {-1, 500, 480, 500, 480},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.rotate << " " << c.x << "," << c.y);
+    g_rotateScreen = c.rotate;
+    ASSERT_TRUE(g.BeginFrame());
+    g_graphicsRecorder.calls.clear();
+    ScreenVertex q[4];
+    Quad(q, c.x, c.y, c.x, c.y, 0x12345678);
+    q[2].u = 0.25f;
+    ASSERT_TRUE(g.DrawQuad(0, q));
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_EQ(q[i].x, c.wantX);
+      EXPECT_EQ(q[i].y, c.wantY);
+      EXPECT_EQ(q[i].z, 0.5f);
+      EXPECT_EQ(q[i].rhw, 1.0f);
+      EXPECT_EQ(q[i].color, 0x12345678u);
+    }
+    EXPECT_EQ(q[2].u, 0.25f);
+    auto draws = g_graphicsRecorder.Draws();
+    ASSERT_EQ(draws.size(), 1u);
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_EQ(draws[0].v[i].x, c.wantX);
+      EXPECT_EQ(draws[0].v[i].y, c.wantY);
+    }
+    ASSERT_TRUE(g.EndFrame());
+  }
+}
+
+TEST_F(RecordingGraphics, BlendAndFilterState) {
+  ScreenVertex q[4];
+  auto drawn = [&]() {
+    g_graphicsRecorder.calls.clear();
+    Quad(q, 0, 0, 4, 4, 0xFFFFFFFF);
+    g.DrawQuad(0, q);
+    auto d = g_graphicsRecorder.Draws();
+    return d.empty() ? RecordedCall() : d[0];
+  };
+  ASSERT_TRUE(g.BeginFrame());
+  EXPECT_EQ(drawn().blendMode, BlendAlpha);
+  EXPECT_EQ(drawn().filter, TextureFilterLinear);
+  const struct {
+    int mode, want;
+  } modes[] = {{BlendAdditive, BlendAdditive}, {BlendOpaque, BlendOpaque}, {BlendAlpha, BlendAlpha},
+               {7, BlendOpaque},               {BlendAlpha, BlendAlpha}, {-1, BlendOpaque}};
+  for (const auto& m : modes) {
+    g.SetBlendMode(m.mode);
+    EXPECT_EQ(drawn().blendMode, m.want) << m.mode;
+  }
+  // Opaque leaves the factors as they were.
+  g.SetBlendMode(BlendAdditive);
+  g.SetBlendMode(BlendOpaque);
+  EXPECT_EQ(g.device->state.srcBlend, BlendFactorOne);
+  EXPECT_EQ(g.device->state.destBlend, BlendFactorOne);
+  g.SetFilterNone();
+  EXPECT_EQ(drawn().filter, TextureFilterNone);
+  EXPECT_EQ(g.device->state.mipFilter, TextureFilterNone);
+  EXPECT_EQ(g.device->state.minFilter, TextureFilterNone);
+  ASSERT_TRUE(g.EndFrame());
+  // The next frame starts in BlendAlpha; the filter persists.
+  ASSERT_TRUE(g.BeginFrame());
+  RecordedCall c = drawn();
+  EXPECT_EQ(c.blendMode, BlendAlpha);
+  EXPECT_EQ(c.filter, TextureFilterNone);
+  g.SetFilterLinear();
+  EXPECT_EQ(drawn().filter, TextureFilterLinear);
+}
+
+TEST_F(RecordingGraphics, QuadsWithUnusablePositionsAreNotDrawn) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  const struct {
+    int vertex;
+    bool yCoord;
+    float value;
+    bool drawn;
+  } cases[] = {{0, false, nan, false},    {3, true, nan, false},     {1, false, inf, false},
+               {2, true, -inf, false},    {2, false, 1.5e6f, false}, {0, true, -1.5e6f, false},
+               {1, false, 1.0e6f, true},  {3, true, -1.0e6f, true},  {0, false, -20.0f, true}};
+  ASSERT_TRUE(g.BeginFrame());
+  for (int rotate : {0, 1}) {
+    g_rotateScreen = rotate;
+    for (const auto& c : cases) {
+      SCOPED_TRACE(testing::Message() << rotate << " v" << c.vertex << " " << c.value);
+      g_graphicsRecorder.calls.clear();
+      ScreenVertex q[4];
+      Quad(q, 150, 10, 160, 20, 0xFFFFFFFF);
+      (c.yCoord ? q[c.vertex].y : q[c.vertex].x) = c.value;
+      // Under rotation a bound of 1e6 before the turn ends beyond it after: only finiteness counts.
+      const bool want = c.drawn && (rotate == 0 || std::fabs(c.value) < 1.0e5f);
+      EXPECT_TRUE(g.DrawQuad(1, q));
+      EXPECT_EQ(g_graphicsRecorder.Draws().size(), want ? 1u : 0u);
+    }
+  }
+}
+
+TEST_F(RecordingGraphics, DeviceRecovery) {
+  EXPECT_EQ(g_graphicsRecorder.textureLoads, 3);
+  EXPECT_EQ(g_graphicsRecorder.liveTextures, 3);
+
+  // A size change without a real loss: usable at once, nothing reloaded.
+  EXPECT_TRUE(g.RecoverLostDevice(nullptr, 0, 0));
+  EXPECT_EQ(g_graphicsRecorder.textureLoads, 3);
+
+  // Still lost: no frame, no recovery yet.
+  g_graphicsRecorder.deviceLost = true;
+  EXPECT_FALSE(g.BeginFrame());
+  EXPECT_FALSE(g.RecoverLostDevice(nullptr, 0, 0));
+  g_graphicsRecorder.deviceLost = false;
+
+  // A reset: every atlas is loaded again into the same slots, none of the old ones stays.
+  NoteGraphicsReset();
+  EXPECT_FALSE(g.BeginFrame());
+  EXPECT_TRUE(g.RecoverLostDevice(nullptr, 0, 0));
+  EXPECT_FALSE(GraphicsResetPending());
+  EXPECT_EQ(g_graphicsRecorder.textureLoads, 6);
+  EXPECT_EQ(g_graphicsRecorder.liveTextures, 3);
+  for (int slot = 0; slot < 3; ++slot) ASSERT_NE(g.textures[slot], nullptr);
+  EXPECT_EQ(g.textures[0]->serial, 4);
+  EXPECT_TRUE(g.BeginFrame());
+  EXPECT_TRUE(g.EndFrame());
+}
+
+TEST_F(RecordingGraphics, FailedRecreationStaysLost) {
+  NoteGraphicsReset();
+  ScreenVertex q[4];
+  EXPECT_FALSE(g.EndFrame());
+  g_graphicsRecorder.failReset = true;
+  g_graphicsRecorder.failCreateDevice = true;
+  for (int pass = 0; pass < 3; ++pass) {
+    EXPECT_FALSE(g.RecoverLostDevice(nullptr, 0, 0));
+    EXPECT_EQ(g.device, nullptr);
+    EXPECT_FALSE(g.BeginFrame());
+    Quad(q, 0, 0, 4, 4, 0xFFFFFFFF);
+    EXPECT_TRUE(g.DrawQuad(1, q));
+    g.SetBlendMode(BlendAdditive);
+    g.SetFilterNone();
+    EXPECT_FALSE(g.EndFrame());
+  }
+  EXPECT_EQ(g_graphicsRecorder.liveTextures, 0);
+  EXPECT_EQ(g_graphicsRecorder.Draws().size(), 0u);
+  // Once a device can be made again the atlases are loaded once.
+  g_graphicsRecorder.failCreateDevice = false;
+  EXPECT_TRUE(g.RecoverLostDevice(nullptr, 0, 0));
+  EXPECT_EQ(g_graphicsRecorder.textureLoads, 6);
+  EXPECT_EQ(g_graphicsRecorder.liveTextures, 3);
+  EXPECT_TRUE(g.RecoverLostDevice(nullptr, 0, 0));
+  EXPECT_TRUE(g.BeginFrame());
+  EXPECT_TRUE(g.DrawQuad(1, q));
+  EXPECT_EQ(g_graphicsRecorder.Draws().size(), 1u);
+  EXPECT_TRUE(g.EndFrame());
+}
+
+TEST(GraphicsStartup, FailuresReturnOneAndHoldNothing) {
+  PlatformEnableMessageBoxes(false);
+  TempGameDir dir;  // no atlases: slots stay empty
+  g_graphicsRecorder.Clear();
+  SelectGraphicsBackend(GraphicsBackendRecording);
+  {
+    g_graphicsRecorder.failCreateSystem = true;
+    Graphics g;
+    EXPECT_EQ(g.CreateDirect3D(), 1);
+    EXPECT_EQ(g.direct3D, nullptr);
+  }
+  g_graphicsRecorder.Clear();
+  {
+    g_graphicsRecorder.failCreateDevice = true;
+    Graphics g;
+    EXPECT_EQ(g.CreateDirect3D(), 0);
+    EXPECT_EQ(g.CreateDevice(nullptr, 1, 0), 1);
+    EXPECT_EQ(g.direct3D, nullptr);
+    EXPECT_EQ(g.device, nullptr);
+    EXPECT_FALSE(g.BeginFrame());
+  }
+  g_graphicsRecorder.Clear();
+  {
+    Graphics g;
+    ASSERT_EQ(g.CreateDirect3D(), 0);
+    ASSERT_EQ(g.CreateDevice(nullptr, 0, 0), 0);
+    EXPECT_EQ(g_graphicsRecorder.textureLoads, 3);
+    for (GraphicsTexture* t : g.textures) EXPECT_EQ(t, nullptr);
+    ASSERT_TRUE(g.BeginFrame());
+    ScreenVertex q[4];
+    Quad(q, 0, 0, 4, 4, 0xFFFFFFFF);
+    g.DrawQuad(0, q);
+    auto draws = g_graphicsRecorder.Draws();
+    ASSERT_EQ(draws.size(), 1u);
+    EXPECT_FALSE(draws[0].textured);
+  }
+}
+
+TEST(GraphicsTextures, OpaqueBlackBecomesTransparentAndAllElseOpaque) {
+  TempGameDir dir;
+  // 3x2 so that each row is padded.
+  const uint32_t px[6] = {0x000000, 0x010000, 0xFFFFFF, 0x000001, 0x80000100, 0x000000};
+  ASSERT_TRUE(WriteBmp24("key.bmp", px, 3, 2));
+  SDL_Surface* s = LoadKeyedSurface("key.bmp");
+  ASSERT_NE(s, nullptr);
+  ASSERT_EQ(s->w, 3);
+  ASSERT_EQ(s->h, 2);
+  const uint32_t want[6] = {0x00000000, 0xFF010000, 0xFFFFFFFF, 0xFF000001, 0xFF000100, 0x00000000};
+  for (int i = 0; i < 6; ++i) {
+    const uint32_t* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->pixels) + (i / 3) * s->pitch);
+    EXPECT_EQ(row[i % 3], want[i]) << i;
+  }
+  SDL_FreeSurface(s);
+  EXPECT_EQ(LoadKeyedSurface("missing.bmp"), nullptr);
+  EXPECT_EQ(LoadKeyedSurface("img"), nullptr);  // a folder
+}
+
+TEST(WindowEvents, EventsMapToTheLoopFlags) {
+  g_graphicsRecorder.Clear();
+  SelectGraphicsBackend(GraphicsBackendRecording);
+  Graphics g;  // only to clear the pending reset through a new device
+  ASSERT_EQ(g.CreateDirect3D(), 0);
+  ASSERT_EQ(g.CreateDevice(nullptr, 0, 0), 0);
+  struct Case {
+    Uint32 type;
+    Uint8 windowEvent;
+    uint8_t quit, lost, active, reacquire;
+    bool reset;
+  } cases[] = {
+      {SDL_WINDOWEVENT, SDL_WINDOWEVENT_SIZE_CHANGED, 0, 1, 1, 0, false},
+      {SDL_WINDOWEVENT, SDL_WINDOWEVENT_MINIMIZED, 0, 1, 1, 0, false},
+      {SDL_WINDOWEVENT, SDL_WINDOWEVENT_RESTORED, 0, 1, 1, 0, false},
+      {SDL_WINDOWEVENT, SDL_WINDOWEVENT_FOCUS_LOST, 0, 0, 0, 0, false},
+      {SDL_WINDOWEVENT, SDL_WINDOWEVENT_FOCUS_GAINED, 0, 0, 1, 1, false},
+      {SDL_WINDOWEVENT, SDL_WINDOWEVENT_CLOSE, 1, 0, 1, 0, false},
+      {SDL_QUIT, 0, 1, 0, 1, 0, false},
+      {SDL_RENDER_TARGETS_RESET, 0, 0, 0, 1, 0, true},
+      {SDL_RENDER_DEVICE_RESET, 0, 0, 0, 1, 0, true},
+      {SDL_KEYDOWN, 0, 0, 0, 1, 0, false},
+      {SDL_WINDOWEVENT, SDL_WINDOWEVENT_EXPOSED, 0, 0, 1, 0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.type << "/" << int(c.windowEvent));
+    g_quitRequested = 0;
+    g_deviceLost = 0;
+    g_appActive = 1;
+    g_padReacquire = 0;
+    ASSERT_EQ(g.RecoverLostDevice(nullptr, 0, 0), true);
+    SDL_Event e{};
+    e.type = c.type;
+    e.window.event = c.windowEvent;
+    if (c.windowEvent == SDL_WINDOWEVENT_FOCUS_GAINED) g_appActive = 0;
+    HandleWindowEvent(e);
+    EXPECT_EQ(g_quitRequested, c.quit);
+    EXPECT_EQ(g_deviceLost, c.lost);
+    EXPECT_EQ(g_appActive, c.active);
+    EXPECT_EQ(g_padReacquire, c.reacquire);
+    EXPECT_EQ(GraphicsResetPending(), c.reset);
+    // The cooperative level reports a pending reset to the frame.
+    EXPECT_EQ(g.BeginFrame(), !c.reset);
+    if (!c.reset) g.EndFrame();
+  }
+}
+
+TEST(WindowEvents, WindowProcHandlesOneEventPerCall) {
+  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_EVENTS), 0);
+  while (WindowProc()) {
+  }
+  g_quitRequested = 0;
+  g_appActive = 1;
+  SDL_Event e{};
+  e.type = SDL_WINDOWEVENT;
+  e.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+  SDL_PushEvent(&e);
+  e.type = SDL_QUIT;
+  SDL_PushEvent(&e);
+  EXPECT_TRUE(WaitForWindowEvent(10));
+  EXPECT_TRUE(WindowProc());
+  EXPECT_EQ(g_appActive, 0);
+  EXPECT_EQ(g_quitRequested, 0);
+  EXPECT_TRUE(WindowProc());
+  EXPECT_EQ(g_quitRequested, 1);
+  EXPECT_FALSE(WindowProc());
+  const uint32_t start = SDL_GetTicks();
+  EXPECT_FALSE(WaitForWindowEvent(30));
+  EXPECT_GE(SDL_GetTicks() - start, 20u);
+  SDL_QuitSubSystem(SDL_INIT_EVENTS);
+}
+
+// ---- pixels, on the offscreen driver ----
+
+struct OffscreenCase {
+  const char* renderDriver;  // "" for the default (OpenGL through Mesa here)
+};
+
+class OffscreenGraphics : public testing::TestWithParam<OffscreenCase> {
+ protected:
+  void SetUp() override {
+    PlatformEnableMessageBoxes(false);
+    g_rotateScreen = -1;
+    SelectGraphicsBackend(GraphicsBackendOffscreen);
+    if (GetParam().renderDriver[0]) SDL_SetHint(SDL_HINT_RENDER_DRIVER, GetParam().renderDriver);
+    WriteAtlas("img/tex000.bmp", 0xFFFFFFFF);
+    // Atlas 1: columns alternating white and blue, and a black (transparent) 8x8 block at 0,0.
+    std::vector<uint32_t> px(FrameWidth * FrameHeight);
+    for (int y = 0; y < FrameHeight; ++y)
+      for (int x = 0; x < FrameWidth; ++x)
+        px[y * FrameWidth + x] = (x < 8 && y < 8) ? 0 : ((x & 1) ? 0x0000FF : 0xFFFFFF);
+    ASSERT_TRUE(WriteBmp24("img/tex001.bmp", px.data(), FrameWidth, FrameHeight));
+    g = new Graphics;
+    if (g->CreateDirect3D() != 0) GTEST_SKIP() << "no offscreen video driver";
+    window = CreateGameWindow(0);
+    ASSERT_NE(window, nullptr);
+    ASSERT_EQ(g->CreateDevice(window, 0, 0), 0);
+    while (WindowProc()) {
+    }
+  }
+  void TearDown() override {
+    delete g;  // before the window: the renderer belongs to it
+    DestroyGameWindow();
+    SDL_Quit();
+  }
+  uint32_t Pixel(int x, int y) const { return frame[y * FrameWidth + x] & 0xFFFFFF; }
+  void Read() {
+    frame.assign(FrameWidth * FrameHeight, 0);
+    ASSERT_TRUE(ReadFramePixels(*g, frame.data()));
+  }
+
+  TempGameDir dir;
+  Graphics* g = nullptr;
+  SDL_Window* window = nullptr;
+  std::vector<uint32_t> frame;
+};
+
+TEST_P(OffscreenGraphics, BlendModesOnPixels) {
+  ScreenVertex q[4];
+  ASSERT_TRUE(g->BeginFrame());
+  g->SetBlendMode(BlendOpaque);
+  Quad(q, 0, 0, 100, 100, 0x00204060);  // opaque although its alpha is 0
+  g->DrawQuad(-1, q);
+  g->SetBlendMode(BlendAdditive);
+  Quad(q, 50, 0, 150, 100, 0x40102030);  // ONE/ONE: the alpha does not scale the source
+  g->DrawQuad(-1, q);
+  Quad(q, 0, 200, 100, 300, 0xFF204060);
+  g->DrawQuad(-1, q);
+  Quad(q, 50, 200, 150, 300, 0x01F0F0F0);  // saturates
+  g->DrawQuad(-1, q);
+  g->SetBlendMode(BlendAlpha);
+  Quad(q, 300, 0, 400, 100, 0x80FFFFFF);
+  g->DrawQuad(-1, q);
+  ASSERT_TRUE(g->EndFrame());
+  Read();
+  EXPECT_EQ(Pixel(10, 10), 0x204060u);
+  EXPECT_EQ(Pixel(75, 50), 0x306090u);
+  EXPECT_EQ(Pixel(125, 50), 0x102030u);
+  EXPECT_EQ(Pixel(75, 250), 0xFFFFFFu);
+  EXPECT_EQ(Pixel(200, 50), 0x000000u);
+  const uint32_t half = Pixel(350, 50);
+  EXPECT_NEAR(int(half & 0xFF), 0x80, 1);
+  EXPECT_EQ(half, (half & 0xFF) * 0x010101u);
+}
+
+TEST_P(OffscreenGraphics, TexturesKeyFiltersAndPixelCentres) {
+  ScreenVertex q[4];
+  ASSERT_TRUE(g->BeginFrame());
+  g->SetBlendMode(BlendOpaque);
+  Quad(q, 0, 0, 640, 480, 0xFFFF0000);
+  g->DrawQuad(-1, q);
+  g->SetBlendMode(BlendAlpha);
+  g->SetFilterNone();
+  // Texel centres of a full-screen quad fall on pixel centres only with the half-pixel shift.
+  Quad(q, -0.5f, -0.5f, 639.5f, 479.5f, 0xFFFFFFFF);
+  g->DrawQuad(1, q);
+  // A filter switch must not change the quad of the same atlas queued before it.
+  g->SetFilterLinear();
+  Quad(q, 599.5f, 439.5f, 639.5f, 479.5f, 0xFFFFFFFF);
+  g->DrawQuad(1, q);
+  ASSERT_TRUE(g->EndFrame());
+  Read();
+  EXPECT_EQ(Pixel(3, 3), 0xFF0000u);  // keyed black shows what lies below
+  for (int x = 8; x < 40; ++x) EXPECT_EQ(Pixel(x, 20), (x & 1) ? 0x0000FFu : 0xFFFFFFu) << x;
+  for (int x = 560; x < 598; ++x) EXPECT_EQ(Pixel(x, 460), (x & 1) ? 0x0000FFu : 0xFFFFFFu) << x;
+
+  const std::string shot = dir.File("shot.bmp");
+  ASSERT_TRUE(SaveFrameBmp(*g, shot.c_str()));
+  SDL_Surface* s = SDL_LoadBMP(shot.c_str());
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(s->w, FrameWidth);
+  EXPECT_EQ(s->h, FrameHeight);
+  EXPECT_EQ(s->format->BitsPerPixel, 24);
+  SDL_Surface* c = SDL_ConvertSurfaceFormat(s, SDL_PIXELFORMAT_ARGB8888, 0);
+  ASSERT_NE(c, nullptr);
+  auto at = [&](int x, int y) {
+    return reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(c->pixels) + y * c->pitch)[x] & 0xFFFFFF;
+  };
+  EXPECT_EQ(at(3, 3), 0xFF0000u);
+  EXPECT_EQ(at(9, 20), 0x0000FFu);
+  EXPECT_EQ(at(10, 470), 0xFFFFFFu);
+  SDL_FreeSurface(c);
+  SDL_FreeSurface(s);
+}
+
+TEST_P(OffscreenGraphics, RenderResetIsRecovered) {
+  SDL_Event e{};
+  e.type = SDL_RENDER_TARGETS_RESET;
+  HandleWindowEvent(e);
+  EXPECT_FALSE(g->BeginFrame());
+  EXPECT_TRUE(g->RecoverLostDevice(window, 0, 0));
+  ASSERT_NE(g->textures[1], nullptr);
+  ASSERT_TRUE(g->BeginFrame());
+  ScreenVertex q[4];
+  Quad(q, -0.5f, -0.5f, 639.5f, 479.5f, 0xFFFFFFFF);
+  g->DrawQuad(1, q);
+  ASSERT_TRUE(g->EndFrame());
+  Read();
+  EXPECT_EQ(Pixel(9, 20), 0x0000FFu);
+}
+
+INSTANTIATE_TEST_SUITE_P(Renderers, OffscreenGraphics,
+                         testing::Values(OffscreenCase{""}, OffscreenCase{"software"}),
+                         [](const testing::TestParamInfo<OffscreenCase>& info) {
+                           return std::string(info.param.renderDriver[0] ? info.param.renderDriver : "default");
+                         });
+
+}  // namespace
