@@ -446,7 +446,6 @@ class OffscreenGraphics : public testing::TestWithParam<OffscreenCase> {
   void TearDown() override {
     delete g;  // before the window: the renderer belongs to it
     DestroyGameWindow();
-    SDL_Quit();
   }
   uint32_t Pixel(int x, int y) const { return frame[y * FrameWidth + x] & 0xFFFFFF; }
   void Read() {
