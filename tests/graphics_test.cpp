@@ -3,11 +3,10 @@
 
 #include <SDL.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <stdlib.h>
 
 #include <cmath>
-#include <cstdlib>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
@@ -27,20 +26,19 @@ class TempGameDir {
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
     path_ = mkdtemp(buf.data());
-    char old[4096];
-    old_ = getcwd(old, sizeof old) ? old : ".";
-    EXPECT_EQ(chdir(path_.c_str()), 0);
-    mkdir("img", 0755);
+    old_ = std::filesystem::current_path();
+    std::filesystem::current_path(path_);
+    std::filesystem::create_directory("img");
   }
   ~TempGameDir() {
-    if (chdir(old_.c_str()) != 0) return;
-    std::string cmd = "rm -rf '" + path_ + "'";
-    if (std::system(cmd.c_str()) != 0) return;
+    std::error_code ec;
+    std::filesystem::current_path(old_, ec);
+    std::filesystem::remove_all(path_, ec);
   }
-  std::string File(const char* name) const { return path_ + "/" + name; }
+  std::string File(const char* name) const { return (path_ / name).string(); }
 
  private:
-  std::string path_, old_;
+  std::filesystem::path path_, old_;
 };
 
 void WriteAtlas(const char* path, uint32_t colour) {
