@@ -108,7 +108,8 @@ class Stage1Play : public ::testing::Test {
   }
 
   // Starts a game directly, as the title menu does, and plays up to maxFrames frames of stage 1.
-  PlayRun Play(int difficulty, int maxFrames) {
+  // With shielded, the ship is kept invincible, so only the stage's end stops the run.
+  PlayRun Play(int difficulty, int maxFrames, bool shielded = false) {
     PlayRun r;
     GameWorld* world = new GameWorld();
     world->Reset();
@@ -125,6 +126,7 @@ class Stage1Play : public ::testing::Test {
     const int startShields = 5;
     for (int n = 1; n <= maxFrames; ++n) {
       HoldKeysFor(n);
+      if (shielded) world->player.invincibleFrames = 2;
       RunFrame(&gfx, &sound, &joystick, world);
       const Player& p = world->player;
       r.frames = n;
@@ -176,4 +178,14 @@ TEST_F(Stage1Play, ShortStageOnePlaysToItsEndTheSameWayTwice) {
   const PlayRun b = Play(4, 6000);
   EXPECT_EQ(a.trace, b.trace);
   EXPECT_EQ(a.frames, b.frames);
+}
+
+// Every emitter of stage 1 drifts off and the stage ends: a ship that is never hit reaches
+// stage 2 within a minute.
+TEST_F(Stage1Play, StageOneEndsWhenTheShipSurvives) {
+  const PlayRun r = Play(4, 6000, true);
+  EXPECT_TRUE(r.stageEnded);
+  EXPECT_FALSE(r.gameOver);
+  EXPECT_LT(r.frames, 3600);
+  EXPECT_GT(r.kills, 30);
 }
