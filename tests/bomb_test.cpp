@@ -1,0 +1,262 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "app/FrameLoop.h"
+#include "platform/Input.h"
+#include "platform/SoundSystem.h"
+#include "player/Bomb.h"
+#include "world/GameWorld.h"
+#include "world/Random.h"
+#include "world/SpriteTable.h"
+
+namespace {
+
+void LoadTestTable() {
+  std::vector<uint8_t> b(2 * kRandomTableSize);
+  for (int i = 0; i < kRandomTableSize; ++i) {
+    int w = i == 0 ? kRandomTableSize : (i * 7) & 0xFFFF;
+    b[2 * i] = w & 0xFF;
+    b[2 * i + 1] = w >> 8;
+  }
+  ASSERT_EQ(LoadRandomTableFromBytes(b.data(), static_cast<long>(b.size())), 0);
+}
+
+int DrawsSince(int step) { return (g_randomStep - step + kRandomTableSize / 2) % (kRandomTableSize / 2); }
+
+void ResetGlobals() {
+  std::memset(g_inputHeld, 0, sizeof g_inputHeld);
+  std::memset(g_inputHeldFrames, 0, sizeof g_inputHeldFrames);
+  std::memset(g_gameInput, 0, sizeof g_gameInput);
+  std::memset(g_gameInputFrames, 0, sizeof g_gameInputFrames);
+  g_scene = SceneGame;
+  g_sceneFrame = 1;
+  g_gameFrame = 1;
+  g_stage = 1;
+  g_difficulty = 0;
+  ResetSoundRequests();
+}
+
+// One frame of game input, counted as the polling layer counts held entries.
+void FeedInput(const std::vector<int>& held) {
+  int now[kInputCount] = {};
+  for (int i : held) now[i] = 1;
+  for (int i = 0; i < kInputCount; ++i) {
+    g_gameInput[i] = now[i];
+    g_gameInputFrames[i] = (g_gameInputFrames[i] + 1) * now[i];
+  }
+}
+
+class BombTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitGameTables();
+    LoadTestTable();
+    SetRandomState(0, 0);
+    ResetGlobals();
+    world = std::make_unique<GameWorld>();
+    P().SetState(PlayerNormal);
+    P().invincibleFrames = 0;
+  }
+  void TearDown() override { ResetGlobals(); }
+  std::unique_ptr<GameWorld> world;
+  Player& P() { return world->player; }
+
+  // The player update of one frame, with this frame's sound requests.
+  void Frame(const std::vector<int>& held = {}) {
+    ResetSoundRequests();
+    FeedInput(held);
+    UpdatePlayer(world.get());
+  }
+};
+
+bool BombSoundRequested() { return g_seRequested[SeBomb] != 0; }
+
+}  // namespace
+
+// Each bomb kind from its buttons: the frames of its wind-up and attack, its invincibility, the
+// bombs spent and the frame it ends on.
+TEST_F(BombTest, TimelineOfEveryKind) {
+  struct Case {
+    const char* name;
+    std::vector<int> start;  // held on the start frame
+    std::vector<int> chain;  // held on the chain frame (frame 5); empty for no chain
+    int kind, duration, invincible, shotMode, optionMode, bombsLeft;
+  };
+  const Case cases[] = {
+      {"guard", {InputBomb}, {}, BombGuard, 180, 240, ShotModeOff, OptionFireNormal, 2},
+      {"ring", {InputBomb, InputShot}, {}, BombRing, 90, 120, ShotModeRing, OptionFireNormal, 2},
+      {"burst", {InputBomb}, {InputBomb}, BombBurst, 320, 400, ShotModeBurst, OptionFireNormal, 1},
+      {"burst from ring", {InputBomb, InputShot}, {InputBomb, InputSlow}, BombBurst, 320, 400, ShotModeBurst,
+       OptionFireNormal, 1},
+      {"spread", {InputBomb}, {InputBomb, InputShot}, BombSpread, 180, 240, ShotModeSpread, OptionFireSpread, 1},
+      {"beam", {InputBomb}, {InputBomb, InputShot, InputSlow}, BombBeam, 220, 280, ShotModeBeam, OptionFireBeam, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    Player& p = P();
+    Frame(c.start);
+    EXPECT_TRUE(BombSoundRequested());
+    EXPECT_EQ(p.bombFrames, 1);
+    EXPECT_EQ(p.shotMode, ShotModeWindup);
+    EXPECT_EQ(p.optionFireMode, OptionFireNormal);
+    int frame = 1;  // frames of the bomb that is running now
+    if (!c.chain.empty()) {
+      for (; frame < 4; ++frame) Frame({});
+      Frame(c.chain);
+      EXPECT_FALSE(BombSoundRequested());  // a chain is silent
+      EXPECT_EQ(p.bombFrames, 0);
+      EXPECT_EQ(p.optionFireMode, OptionFireSilent);
+      frame = 0;
+    }
+    EXPECT_EQ(p.bombKind, c.kind);
+    EXPECT_EQ(p.bombDuration, c.duration);
+    EXPECT_EQ(p.bombs, c.bombsLeft);
+    // The countdown of this same frame has already taken one off.
+    EXPECT_EQ(p.invincibleFrames, c.invincible - 1);
+    const int invincibleAtStart = p.invincibleFrames + frame;
+    for (; frame < c.duration - 1;) {
+      Frame({});
+      ++frame;
+      ASSERT_EQ(p.bombFrames, frame);
+      const bool attack = frame > 20;
+      ASSERT_EQ(p.shotMode, attack ? c.shotMode : ShotModeWindup) << "frame " << frame;
+      const int silentOptions = c.chain.empty() ? OptionFireNormal : OptionFireSilent;
+      ASSERT_EQ(p.optionFireMode, attack ? c.optionMode : silentOptions) << "frame " << frame;
+      ASSERT_EQ(p.invincibleFrames, invincibleAtStart - frame);
+    }
+    p.shotPhase = 1;
+    Frame({});
+    EXPECT_EQ(p.bombKind, BombNone);
+    EXPECT_EQ(p.shotMode, ShotModeNormal);
+    EXPECT_EQ(p.optionFireMode, OptionFireNormal);
+    EXPECT_EQ(p.shotPhase, 0);
+    EXPECT_GT(p.invincibleFrames, 0);  // the invincibility outlasts the bomb
+    while (p.invincibleFrames > 0) Frame({});
+    EXPECT_EQ(p.bombs, c.bombsLeft);
+  }
+}
+
+// A chain needs a fresh press on frames 2..20 of a first-level bomb and a bomb left to spend.
+// The start frame holds the button, so the earliest fresh press falls on frame 3.
+TEST_F(BombTest, ChainWindowAndStock) {
+  struct Case {
+    int pressFrame, bombs;
+    bool chained;
+  };
+  const Case cases[] = {{3, 3, true}, {20, 3, true}, {21, 3, false}, {10, 1, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "press on frame " << c.pressFrame << " with " << c.bombs << " bombs");
+    SetUp();
+    Player& p = P();
+    p.bombs = c.bombs;
+    Frame({InputBomb});
+    while (p.bombFrames < c.pressFrame - 1) Frame();
+    Frame({InputBomb});
+    EXPECT_EQ(p.bombKind, c.chained ? BombBurst : BombGuard);
+    EXPECT_EQ(p.bombs, c.bombs - (c.chained ? 2 : 1));
+  }
+  // Holding the button from the start is no fresh press: no chain, and the next bomb starts on
+  // the frame after the first one ends.
+  SetUp();
+  Player& p = P();
+  Frame({InputBomb});
+  while (p.bombKind != BombNone) {
+    Frame({InputBomb});
+    if (p.bombKind != BombNone) {
+      ASSERT_EQ(p.bombKind, BombGuard);
+    }
+  }
+  EXPECT_EQ(p.bombs, 2);
+  Frame({InputBomb});
+  EXPECT_TRUE(BombSoundRequested());
+  EXPECT_EQ(p.bombKind, BombGuard);
+  EXPECT_EQ(p.bombFrames, 1);
+  EXPECT_EQ(p.bombs, 1);
+  // A second-level bomb cannot be chained further.
+  while (p.bombFrames < 3) Frame();
+  Frame({InputBomb, InputShot});
+  ASSERT_EQ(p.bombKind, BombSpread);
+  Frame();
+  Frame({InputBomb});
+  EXPECT_EQ(p.bombKind, BombSpread);
+  EXPECT_EQ(p.bombs, 0);
+}
+
+// Only normal play starts a bomb; a running bomb counts down in any state.
+TEST_F(BombTest, StartsOnlyInNormalPlayWithABombLeft) {
+  for (int state : {PlayerEntering, PlayerShieldHit, PlayerDying, PlayerGameOver}) {
+    SCOPED_TRACE(state);
+    SetUp();
+    P().SetState(state);
+    Frame({InputBomb});
+    EXPECT_EQ(P().bombKind, BombNone);
+    EXPECT_FALSE(BombSoundRequested());
+  }
+  SetUp();
+  P().bombs = 0;
+  Frame({InputBomb});
+  EXPECT_EQ(P().bombKind, BombNone);
+  EXPECT_FALSE(BombSoundRequested());
+
+  SetUp();
+  Player& p = P();
+  Frame({InputBomb, InputShot});
+  p.SetState(PlayerGameOver);
+  for (int i = 2; i < 90; ++i) Frame();
+  EXPECT_EQ(p.bombKind, BombRing);
+  Frame();
+  EXPECT_EQ(p.bombKind, BombNone);
+}
+
+// A bomb raises the invincibility to at least its own; it never lowers a longer one.
+TEST_F(BombTest, InvincibilityIsRaisedNeverLowered) {
+  Player& p = P();
+  p.invincibleFrames = 500;
+  Frame({InputBomb});
+  EXPECT_EQ(p.invincibleFrames, 499);
+  Frame();
+  p.invincibleFrames = 100;
+  Frame({InputBomb});  // frame 3 of the guard: a chain into a burst
+  EXPECT_EQ(p.bombKind, BombBurst);
+  EXPECT_EQ(p.invincibleFrames, 399);
+}
+
+// The bomb step itself draws nothing: a bombing frame in normal play draws only the exhaust's two.
+TEST_F(BombTest, TheBombStepDrawsNoRandomNumber) {
+  Player& p = P();
+  int step = g_randomStep;
+  Frame({InputBomb});
+  EXPECT_EQ(DrawsSince(step), 2);
+  for (int i = 0; i < 30; ++i) {
+    step = g_randomStep;
+    Frame(i == 3 ? std::vector<int>{InputBomb, InputShot} : std::vector<int>{});
+    ASSERT_EQ(DrawsSince(step), 2) << "frame " << i;
+  }
+  EXPECT_EQ(p.bombKind, BombSpread);
+}
+
+// The counter bomb answers a hit while dying: it spends a bomb, starts no bomb and gives no
+// invincibility; the respawn brings the stock back to 3.
+TEST_F(BombTest, CounterBombWhileDying) {
+  Player& p = P();
+  p.lives = 1;
+  p.SetState(PlayerDying);
+  for (int i = 0; i < 3; ++i) {
+    Frame({InputBomb});
+    Frame();
+  }
+  EXPECT_EQ(p.bombs, 0);
+  EXPECT_EQ(p.bombKind, BombNone);
+  EXPECT_EQ(p.shotMode, ShotModeNormal);
+  EXPECT_EQ(p.invincibleFrames, 0);
+  EXPECT_FALSE(BombSoundRequested());
+  int emitters = 0;
+  for (Effect* e = world->effects.head; e; e = e->next) emitters += e->kind == EffectRingEmitter;
+  EXPECT_EQ(emitters, 3);
+  while (p.state == PlayerDying) Frame();
+  EXPECT_EQ(p.bombs, 3);
+}
