@@ -9,6 +9,7 @@
 #include "platform/SoundSystem.h"
 #include "player/Bomb.h"
 #include "world/GameWorld.h"
+#include "world/MathUtil.h"
 #include "world/Random.h"
 #include "world/SpriteTable.h"
 
@@ -225,6 +226,25 @@ TEST_F(BombTest, InvincibilityIsRaisedNeverLowered) {
   EXPECT_EQ(p.invincibleFrames, 399);
 }
 
+// Bullets on the ship vanish harmlessly while the guard's invincibility lasts; the first frame
+// after it has run out the ship is hit.
+TEST_F(BombTest, GuardShieldsTheShipFromBullets) {
+  Player& p = P();
+  for (int frame = 1; frame <= 240; ++frame) {
+    Frame(frame == 1 ? std::vector<int>{InputBomb} : std::vector<int>{});
+    BulletList& l = world->bullets;
+    ConstructEnemyBullet(0, 0, 0, &l.head, &l.tail, &l.count, p.x, p.y, 0, 0, 1, 1);
+    UpdateEnemyBullets(world.get());
+    ASSERT_EQ(l.count, 0);
+    if (frame < 240) {
+      ASSERT_EQ(p.state, PlayerNormal) << "frame " << frame;
+      ASSERT_EQ(p.hitCount, 0);
+    }
+  }
+  EXPECT_EQ(p.state, PlayerShieldHit);
+  EXPECT_EQ(p.hitCount, 1);
+}
+
 // The bomb step itself draws nothing: a bombing frame in normal play draws only the exhaust's two.
 TEST_F(BombTest, TheBombStepDrawsNoRandomNumber) {
   Player& p = P();
@@ -259,4 +279,178 @@ TEST_F(BombTest, CounterBombWhileDying) {
   EXPECT_EQ(emitters, 3);
   while (p.state == PlayerDying) Frame();
   EXPECT_EQ(p.bombs, 3);
+}
+
+namespace {
+
+// The player update and the bomb attack of UpdatePlayerShots, without moving the shots, so
+// each frame's new shots stay where they were made. Returns the shots made in the frame.
+std::vector<PlayerShot*> FireFrame(GameWorld* world, const std::vector<int>& held) {
+  PlayerShot* lastBefore = world->shots.tail;
+  ResetSoundRequests();
+  FeedInput(held);
+  UpdatePlayer(world);
+  const int state = world->player.state;
+  if (state == PlayerNormal || state == PlayerShieldHit) FireBombAttack(world);
+  std::vector<PlayerShot*> made;
+  for (PlayerShot* s = lastBefore ? lastBefore->next : world->shots.head; s; s = s->next) made.push_back(s);
+  return made;
+}
+
+}  // namespace
+
+class BombAttackTest : public BombTest {
+ protected:
+  // Frame 1 of the bomb with the start buttons, then a chain on frame 3 when chain is given.
+  void Launch(const std::vector<int>& start, const std::vector<int>& chain = {}) {
+    Fire(start);
+    if (!chain.empty()) {
+      Fire({});
+      Fire(chain);
+    }
+  }
+  std::vector<PlayerShot*> Fire(const std::vector<int>& held) { return FireFrame(world.get(), held); }
+};
+
+// Rings on frames 21, 26, ..., 46, twelve shots each, 30 degrees apart around the ship, each ring
+// 5 + power/20 px per frame wider than at frame 20 plus 32.
+TEST_F(BombAttackTest, RingBombFiresSixRings) {
+  Player& p = P();
+  p.power = 12;
+  p.x = 200;
+  p.y = 300;
+  Launch({InputBomb, InputShot});
+  std::vector<int> ringFrames;
+  while (p.bombKind != BombNone) {
+    const int step = g_randomStep;
+    const std::vector<PlayerShot*> made = Fire({});
+    if (made.empty()) {
+      ASSERT_EQ(DrawsSince(step), 2);  // the exhaust only
+      continue;
+    }
+    ringFrames.push_back(p.bombFrames);
+    EXPECT_EQ(DrawsSince(step), 2 + 1 + 12);
+    ASSERT_EQ(made.size(), 12u);
+    const float radius = (12.0f / 20.0f + 5.0f) * static_cast<float>(p.bombFrames - 20) + 32.0f;
+    const float base = made[0]->direction;
+    for (int i = 0; i < 12; ++i) {
+      const PlayerShot* s = made[i];
+      EXPECT_EQ(s->kind, ShotBombRing);
+      EXPECT_EQ(s->hitBit, HitSourceRing);
+      EXPECT_EQ(s->damage, 80 * 42 / 50);
+      EXPECT_FLOAT_EQ(s->direction, base);
+      EXPECT_FLOAT_EQ(s->speed, 0.0f);
+      EXPECT_NEAR(Hypot(s->x - p.x, s->y - p.y), radius, 1e-3f);
+      EXPECT_NEAR(AngleDistance(Atan2Deg(p.y - s->y, s->x - p.x), base + 30.0f * i), 0.0f, 1e-2f);
+      EXPECT_FLOAT_EQ(s->sprite.scaleX, 1.375f);
+      EXPECT_FLOAT_EQ(s->hitShape.scaleY, 1.375f);
+      EXPECT_EQ(s->sprite.colorMode, SpriteColorSingle);
+    }
+    EXPECT_EQ(p.shotPhase, 0);
+  }
+  EXPECT_EQ(ringFrames, (std::vector<int>{21, 26, 31, 36, 41, 46}));
+}
+
+// The burst fires every frame of its attack; slow raises the focus by one a frame up to 16,
+// which narrows the burst and doubles its damage; released, the focus falls again.
+TEST_F(BombAttackTest, BurstFocusNarrowsAndStrengthens) {
+  Player& p = P();
+  Launch({InputBomb}, {InputBomb});
+  ASSERT_EQ(p.bombKind, BombBurst);
+  while (p.bombFrames < 20) EXPECT_TRUE(Fire({InputSlow}).empty());
+  int shots = 0;
+  for (int focus = 1; p.bombKind != BombNone; ++focus) {
+    const bool slow = focus <= 20;
+    const int step = g_randomStep;
+    const std::vector<PlayerShot*> made = Fire(slow ? std::vector<int>{InputSlow} : std::vector<int>{});
+    if (p.bombKind == BombNone) {
+      EXPECT_TRUE(made.empty());  // the end frame fires as the normal shot, which is not held
+      break;
+    }
+    ASSERT_EQ(made.size(), 1u);
+    ++shots;
+    EXPECT_EQ(DrawsSince(step), 2 + 3);
+    const int f = slow ? (focus < 16 ? focus : 16) : (16 - (focus - 20) > 0 ? 16 - (focus - 20) : 0);
+    ASSERT_EQ(p.shotPhase, f);
+    const PlayerShot* s = made[0];
+    EXPECT_EQ(s->kind, ShotBombBurst);
+    EXPECT_EQ(s->hitBit, HitSourceBomb);
+    EXPECT_EQ(s->damage, (80 * 20 / 100) * (f + 16) / 16);
+    const float narrow = 2.0f - static_cast<float>(f) / 16.0f;
+    EXPECT_GE(s->sprite.scaleX, narrow);
+    EXPECT_LT(s->sprite.scaleX, narrow + 0.2f);
+    EXPECT_GE(s->hitShape.scaleY, narrow);
+    EXPECT_LT(s->hitShape.scaleY, narrow + 0.2f);
+    const uint32_t k = static_cast<uint32_t>(f * 96 / 16 + 96);
+    EXPECT_EQ(s->sprite.colors[0], k << 24 | k << 16 | k << 8 | k);
+    EXPECT_FLOAT_EQ(s->speed, 0.0f);
+  }
+  EXPECT_EQ(shots, 320 - 21);
+}
+
+// Spread and beam fire on every second frame; a volley left unfinished before the bomb only
+// shifts the rhythm by one frame.
+TEST_F(BombAttackTest, SpreadAndBeamEverySecondFrame) {
+  struct Case {
+    const char* name;
+    std::vector<int> chain;
+    int kind, damage, drawsPerShot;
+    float scaleX, scaleY;
+  };
+  const Case cases[] = {
+      {"spread", {InputBomb, InputShot}, ShotBombSpread, 80 * 40 / 20, 2, 1.1f + 0.6f, 1.1f + 0.6f},
+      {"beam", {InputBomb, InputShot, InputSlow}, ShotBombBeam, 80 * 30 / 5, 0, 3.6f, 1.8f + 0.6f},
+  };
+  for (const Case& c : cases) {
+    for (int leftover : {0, 3}) {
+      SCOPED_TRACE(testing::Message() << c.name << ", shot phase " << leftover << " before");
+      SetUp();
+      Player& p = P();
+      p.power = 10;
+      p.shotPhase = leftover;
+      Launch({InputBomb}, c.chain);
+      std::vector<int> firing;
+      while (p.bombKind != BombNone) {
+        const int step = g_randomStep;
+        const std::vector<PlayerShot*> made = Fire({});
+        if (made.empty()) {
+          ASSERT_EQ(DrawsSince(step), 2);
+          continue;
+        }
+        ASSERT_EQ(made.size(), 1u);
+        ASSERT_EQ(DrawsSince(step), 2 + c.drawsPerShot);
+        firing.push_back(p.bombFrames);
+        const PlayerShot* s = made[0];
+        EXPECT_EQ(s->kind, c.kind);
+        EXPECT_EQ(s->hitBit, HitSourceBomb);
+        EXPECT_EQ(s->damage, c.damage);
+        EXPECT_FLOAT_EQ(s->speed, 20.0f);
+        if (c.kind == ShotBombBeam) {
+          EXPECT_FLOAT_EQ(s->direction, 90.0f);
+        } else {
+          EXPECT_GE(s->direction, 15.0f);
+          EXPECT_LT(s->direction, 165.0f);
+        }
+        EXPECT_EQ(s->age, p.bombFrames % 4);
+        const int row = c.kind == ShotBombBeam ? 365 : 363;
+        EXPECT_FLOAT_EQ(s->sprite.srcU, g_spriteDefs[row].srcU + (s->age >= 2 ? 40.0f : 0.0f));
+        EXPECT_FLOAT_EQ(s->sprite.scaleX, c.scaleX);
+        EXPECT_FLOAT_EQ(s->hitShape.scaleY, c.scaleY);
+      }
+      ASSERT_FALSE(firing.empty());
+      const int first = leftover == 0 ? 21 : 22;
+      EXPECT_EQ(firing.front(), first);
+      for (size_t i = 1; i < firing.size(); ++i) ASSERT_EQ(firing[i], firing[i - 1] + 2);
+      const int duration = c.kind == ShotBombBeam ? 220 : 180;
+      EXPECT_GE(firing.back(), duration - 2);
+    }
+  }
+}
+
+// The guard and the wind-up of every bomb fire nothing.
+TEST_F(BombAttackTest, GuardAndWindupFireNothing) {
+  Player& p = P();
+  Launch({InputBomb});
+  while (p.bombKind != BombNone) ASSERT_TRUE(Fire({InputShot, InputSlow}).empty());
+  EXPECT_EQ(world->shots.count, 0);
 }
