@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "app/FrameLoop.h"
@@ -453,4 +454,166 @@ TEST_F(BombAttackTest, GuardAndWindupFireNothing) {
   Launch({InputBomb});
   while (p.bombKind != BombNone) ASSERT_TRUE(Fire({InputShot, InputSlow}).empty());
   EXPECT_EQ(world->shots.count, 0);
+}
+
+namespace {
+
+// The player's, the shots' and the effects' updates of one frame of play, in the frame loop's
+// order (no enemies or bullets are out).
+class BombFrameTest : public BombTest {
+ protected:
+  void PlayFrame(const std::vector<int>& held = {}) {
+    Frame(held);
+    UpdatePlayerShots(world.get());
+    UpdateEffects(world.get());
+  }
+  // A plain target: body row 152 at scale 1, many hit points, nothing dropped.
+  Enemy* Target(float x, float y) {
+    EnemyList& l = world->enemies;
+    Enemy* e = ConstructEnemy(0, &l.head, &l.tail, &l.count, x, y, 0, 0);
+    e->SetObjectSprite(152);
+    SetHitShapeFromTable(e->hitShape, 152);
+    e->SetScaleUniform(1.0f);
+    e->facing = 0;
+    e->hp = e->maxHp = 1000000;
+    e->dropItemKind = 0;
+    e->dropItemCount = -1;
+    e->score = 0;
+    return e;
+  }
+};
+
+}  // namespace
+
+// Every bomb through the real shot update: its shots appear only in its attack, live their own
+// span and are all gone a known number of frames after the last one was made.
+TEST_F(BombFrameTest, ShotsOfEachBombAndTheirEnds) {
+  struct Case {
+    const char* name;
+    std::vector<int> start, chain;
+    int lastFiringFrame;  // bomb frame of the last shot
+    int steadyCount;      // shots alive in the middle of the attack, 0 when not fixed
+    int emptyAfter;       // frames after the last firing frame until the list is empty, 0 if not fixed
+  };
+  const Case cases[] = {
+      {"ring", {InputBomb, InputShot}, {}, 46, 0, 59},
+      {"burst", {InputBomb}, {InputBomb}, 319, 3, 3},
+      {"spread", {InputBomb}, {InputBomb, InputShot}, 179, 0, 0},
+      {"beam", {InputBomb}, {InputBomb, InputShot, InputSlow}, 219, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    Player& p = P();
+    PlayFrame(c.start);
+    if (!c.chain.empty()) {
+      PlayFrame();
+      PlayFrame(c.chain);
+    }
+    // Frames are counted as bomb frames, and on past the bomb's end.
+    int lastMade = -1, frame = p.bombFrames, lastFrameWithShots = 0;
+    for (int i = 0; i < 400; ++i) {
+      // New shots are made before any shot of the frame is removed, so no new shot can reuse
+      // the memory of one in this set.
+      std::set<const PlayerShot*> before;
+      for (PlayerShot* s = world->shots.head; s; s = s->next) before.insert(s);
+      const bool running = p.bombKind != BombNone;
+      PlayFrame();
+      ++frame;
+      if (p.bombKind != BombNone) {
+        ASSERT_EQ(p.bombFrames, frame);
+      }
+      bool made = false;
+      for (PlayerShot* s = world->shots.head; s; s = s->next) made = made || before.count(s) == 0;
+      if (made) {
+        ASSERT_GT(frame, 20) << "a shot in the wind-up";
+        ASSERT_TRUE(running && p.bombKind != BombNone) << "a shot after the bomb, frame " << frame;
+        lastMade = frame;
+      }
+      if (world->shots.count > 0) lastFrameWithShots = frame;
+      if (c.steadyCount > 0 && frame >= 23 && frame <= c.lastFiringFrame) {
+        ASSERT_EQ(world->shots.count, c.steadyCount) << "frame " << frame;
+      }
+    }
+    EXPECT_EQ(lastMade, c.lastFiringFrame);
+    EXPECT_EQ(world->shots.count, 0);
+    if (c.emptyAfter > 0) EXPECT_EQ(lastFrameWithShots, c.lastFiringFrame + c.emptyAfter - 1);
+    else EXPECT_LT(lastFrameWithShots, c.lastFiringFrame + 40);  // off the field at 20 px a frame
+  }
+}
+
+// A spread shot that hits becomes a blast of a third of its damage at scale 0.9 (its row resets
+// the scale before the shrink), which fades out at age 36 without leaving the enemy.
+TEST_F(BombFrameTest, SpreadShotBurstsIntoABlastOnItsFirstHit) {
+  Player& p = P();
+  p.power = 10;
+  Enemy* e = Target(p.x, p.y - 60);
+  PlayFrame({InputBomb});
+  PlayFrame();
+  PlayFrame({InputBomb, InputShot});
+  ASSERT_EQ(p.bombKind, BombSpread);
+  PlayerShot* blast = nullptr;
+  while (!blast && p.bombFrames < 60) {
+    PlayFrame();
+    for (PlayerShot* s = world->shots.head; s; s = s->next) {
+      if (s->kind == ShotBombBlast) blast = s;
+    }
+  }
+  ASSERT_NE(blast, nullptr);
+  EXPECT_EQ(blast->age, 0);
+  EXPECT_EQ(blast->damage, 80 * 40 / 20 / 3);
+  EXPECT_FLOAT_EQ(blast->sprite.scaleX, 0.9f);
+  EXPECT_FLOAT_EQ(blast->hitShape.scaleY, 0.9f);
+  EXPECT_NE(e->hitByMask & (1u << HitSourceBomb), 0u);
+  EXPECT_LT(e->hp, e->maxHp);
+  // Each blast lives 35 frames of motion; with the bomb over and the enemy gone, they all fade.
+  e->DestroyEnemy(world.get());
+  while (p.bombKind != BombNone) PlayFrame();
+  for (int i = 0; i < 40; ++i) PlayFrame();
+  EXPECT_EQ(world->shots.count, 0);
+}
+
+// The counter bomb's emitter drifts and leaves six rings of twelve ring shots on its frames
+// 2, 7, ..., 27, each ring wider by 5 + power/20 per frame around where the emitter is, with
+// the counter bomb's weaker damage; 1 + 12 draws per ring.
+TEST_F(BombFrameTest, CounterBombEmitterRings) {
+  Player& p = P();
+  p.power = 20;
+  p.SetState(PlayerDying);
+  int step = g_randomStep;
+  PlayFrame({InputBomb});
+  EXPECT_EQ(DrawsSince(step), 2);
+  Effect* emitter = world->effects.tail;
+  ASSERT_NE(emitter, nullptr);
+  ASSERT_EQ(emitter->kind, EffectRingEmitter);
+  std::vector<int> ringAges;
+  for (int frame = 2; frame <= 30; ++frame) {
+    const bool alive = world->effects.count > 0;
+    const float ex = alive ? emitter->x : 0, ey = alive ? emitter->y : 0;
+    const int age = alive ? emitter->effectAge + 1 : 0;
+    PlayerShot* tailBefore = world->shots.tail;
+    step = g_randomStep;
+    PlayFrame();
+    std::vector<PlayerShot*> made;
+    for (PlayerShot* s = tailBefore ? tailBefore->next : world->shots.head; s; s = s->next) made.push_back(s);
+    if (made.empty()) {
+      ASSERT_EQ(DrawsSince(step), 0) << "frame " << frame;
+      continue;
+    }
+    ASSERT_EQ(made.size(), 12u);
+    ASSERT_EQ(DrawsSince(step), 13);
+    ringAges.push_back(age);
+    const int t = age - 1;
+    for (const PlayerShot* s : made) {
+      EXPECT_EQ(s->kind, ShotBombRing);
+      EXPECT_EQ(s->hitBit, HitSourceRing);
+      EXPECT_EQ(s->damage, 80 * 40 / 100);
+      EXPECT_FLOAT_EQ(s->sprite.scaleX, 1.625f);
+      // The shot has made its first move (speed 0), so it is still where it was placed.
+      EXPECT_NEAR(Hypot(s->x - ex, s->y - ey), (20.0f / 20.0f + 5.0f) * t + 32.0f, 1e-3f);
+    }
+  }
+  EXPECT_EQ(ringAges, (std::vector<int>{2, 7, 12, 17, 22, 27}));
+  EXPECT_EQ(world->effects.count, 0);
+  EXPECT_EQ(p.invincibleFrames, 0);
 }
