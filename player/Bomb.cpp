@@ -1,5 +1,7 @@
 #include "player/Bomb.h"
 
+#include <cstdint>
+
 #include "platform/Input.h"
 #include "platform/SoundSystem.h"
 #include "world/GameWorld.h"
