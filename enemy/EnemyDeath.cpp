@@ -3,10 +3,10 @@
 
 #include "app/FrameLoop.h"
 #include "enemy/Enemy.h"
-#include "player/Bomb.h"
 #include "enemy/EnemyHelpers.h"
 #include "platform/Input.h"
 #include "platform/SoundSystem.h"
+#include "player/Bomb.h"
 #include "player/Item.h"
 #include "player/Option.h"
 #include "player/PlayerShot.h"
