@@ -7,4 +7,8 @@
 //   }
 // and adds its call below. Types without a call keep empty bodies: they move on their velocity
 // and never fire. Runs once, on the first use of the dispatch table.
-void RegisterEnemyFamilies() {}
+void RegisterDroneEnemies();  // types 12 to 15 (Enemies12To15.cpp)
+
+void RegisterEnemyFamilies() {
+  RegisterDroneEnemies();
+}
