@@ -8,7 +8,9 @@
 // and adds its call below. Types without a call keep empty bodies: they move on their velocity
 // and never fire. Runs once, on the first use of the dispatch table.
 void RegisterDroneEnemies();  // types 12 to 15 (Enemies12To15.cpp)
+void RegisterMixedEnemies();  // types 16 to 19 (Enemies16To19.cpp)
 
 void RegisterEnemyFamilies() {
   RegisterDroneEnemies();
+  RegisterMixedEnemies();
 }
