@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <vector>
 
 #include "enemies_12_19_fixture.h"
 #include "enemy/EnemyHelpers.h"
+#include "player/Item.h"
+#include "player/Player.h"
+#include "player/PlayerShot.h"
+#include "world/Collision.h"
+#include "world/Effect.h"
 #include "world/MathUtil.h"
 
 namespace {
@@ -293,6 +299,68 @@ TEST_F(Drones, CarrierDroneWithoutAFreeIdStopsMakingBullets) {
   EXPECT_EQ(e->intRegs[0], 2049);
   EXPECT_TRUE(Step().empty());
   l.freeCount = saved;
+}
+
+}  // namespace
+
+namespace {
+
+// Waves of every type of both families, in the phases a stage line may give them, through the
+// whole object update with kills and drone launches: nothing may touch freed memory (run under
+// the sanitizer build) and the held-bullet registers stay in range.
+TEST_F(Drones, BothFamiliesThroughWholeFramesOfPlay) {
+  struct Spawn {
+    int type, phase;
+    float x, y, direction, speed;
+  } const wave[] = {
+      {12, 0, 180, -30, 270, 4}, {12, 3, 120, 100, 0, 0}, {13, 0, 200, -10, 270, 2}, {14, 0, 100, -30, 270, 3},
+      {14, 1, 250, 60, 0, 0},    {15, 0, 100, 100, 0, 0}, {16, 0, 90, -16, 270, 12}, {17, 0, 180, -60, 270, 2},
+      {18, 2, 60, -16, 270, 6},  {18, 16, 300, -16, 270, 6}, {19, 0, 180, -16, 270, 8},
+  };
+  for (int d : {0, 4, 7}) {
+    SCOPED_TRACE(d);
+    SetUp();
+    SetDifficulty(d);
+    int mostBullets = 0;
+    for (int frame = 0; frame < 1500; ++frame) {
+      if (frame % 300 == 0)
+        for (const Spawn& s : wave) Make(s.type, s.x, s.y, s.direction, s.speed, s.phase);
+      // Now and then a kill: a carrier, a drone or the mid-boss, as player fire would.
+      if (frame % 41 == 40)
+        for (Enemy* e = world->enemies.head; e; e = e->next)
+          if ((e->type == 14 || e->type == 15 || e->type == 17) && e->dyingCounter == 0) {
+            KillEnemy(true, world.get(), frame % 5, e);
+            break;
+          }
+      // A held bullet may vanish under its drone (it hit the player, say).
+      if (frame % 53 == 52)
+        for (Enemy* e = world->enemies.head; e; e = e->next)
+          if (EnemyBullet* q = e->type == 15 ? FindHeldBullet(world.get(), e->intRegs[0]) : nullptr) {
+            q->UnlinkAndDeleteBullet(&world->bullets);
+            break;
+          }
+      UpdatePlayer(world.get());
+      UpdatePlayerShots(world.get());
+      UpdateEnemies(world.get());
+      UpdateEnemyBullets(world.get());
+      UpdateItems(world.get());
+      UpdateEffects(world.get());
+      int enemies = 0;
+      for (Enemy* e = world->enemies.head; e; e = e->next) {
+        enemies += 1;
+        if (e->type == 15 && e->age > 0) {
+          EXPECT_GE(e->intRegs[0], 0);
+          EXPECT_LE(e->intRegs[0], 2049);
+        }
+        EXPECT_LE(e->launcherCount, 32);
+      }
+      ASSERT_EQ(enemies, world->enemies.count);
+      mostBullets = std::max(mostBullets, static_cast<int>(world->bullets.count));
+    }
+    EXPECT_GT(mostBullets, 50);  // the field really fills
+    EXPECT_EQ(g_hitErrorFlags & 2u, 0u);  // the mid-boss grows exactly 32 launchers
+    TearDown();
+  }
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "enemy/Enemy.h"
 #include "enemy/EnemyDispatch.h"
 #include "world/EnemyBullet.h"
+#include "world/Collision.h"
 #include "world/GameWorld.h"
 #include "world/Random.h"
 #include "world/SpriteTable.h"
@@ -39,6 +40,7 @@ class EnemyFamilyTest : public ::testing::Test {
     InitGameTables();
     LoadTestRandomTable();
     SetRandomState(0, 0);
+    g_hitErrorFlags = 0;
     SetDifficulty(0);
     g_stage = 1;
     world = std::make_unique<GameWorld>();
