@@ -121,6 +121,7 @@ void UpdateEnemy16Attack(GameWorld* world, Enemy* e) {
   LauncherPosition(e, 0, &ox, &oy);
   switch (e->phase) {
     case 0:
+      // Only on frame 8: a fighter that has braked into phase 1 before then never fires it.
       if (e->phaseFrames == 8) FireFighterChevron(world, e, ox, oy);
       break;
     case 1:

@@ -113,6 +113,38 @@ TEST_F(Drones, GunshipBulletShapes) {
   EXPECT_FLOAT_EQ(hex[0]->baseScaleX, 1.1f);
 }
 
+TEST_F(Drones, GunshipDronesLeaveBackwardsAlternatingSides) {
+  // Drones without bodies keep their launch velocity, so it can be read back.
+  struct NoDroneBodies {
+    EnemyTypeCode saved = GetEnemyTypeCode(13);
+    NoDroneBodies() { RegisterEnemyTypeCode(13, nullptr, nullptr); }
+    ~NoDroneBodies() { RegisterEnemyTypeCode(13, saved.behaviour, saved.attack); }
+  } noBodies;
+  SetDifficulty(3);
+  Enemy* e = Make(12, 180, 200, 270, 0, 2);
+  float splay = 0, side = 0;
+  int launched = 0;
+  for (int f = 0; f < 120 && e->phase == 2; ++f) {
+    const Enemy* tail = world->enemies.tail;
+    Step();
+    if (f == 0) {
+      splay = e->floatRegs[0];
+      side = e->floatRegs[1];
+      EXPECT_GE(splay, 12.0f);
+      EXPECT_LT(splay, 22.0f);
+      EXPECT_EQ(std::fabs(side), 1.0f);
+    }
+    const Enemy* d = world->enemies.tail;
+    if (d == tail || d->type != 13) continue;
+    // Backwards from the nose, alternating sides, each launch splayed 3 degrees wider.
+    const float expected = e->facing + 180.0f + (splay + 3.0f * launched) * side * (launched % 2 ? -1.0f : 1.0f);
+    EXPECT_NEAR(AngleDistance(d->direction, expected), 0.0f, 1e-3) << launched;
+    EXPECT_FLOAT_EQ(d->speed, 0.5f * 3 + 6);
+    launched += 1;
+  }
+  EXPECT_EQ(launched, 10);  // 2D + 4
+}
+
 TEST_F(Drones, GunshipBarrelsTrackThePlayer) {
   Enemy* e = Make(12, 180, 200, 270, 0, 3);  // a phase that fires nothing here
   world->player.x = 20;
