@@ -98,7 +98,7 @@ void ChangeConfigValue(SoundSystem* sound, int row, int d) {
 }
 
 // A held controller button goes to the row's function; of several the highest wins.
-void CaptureButton(int row, const PadArray& pad) {
+void CaptureButton(int row, const int pad[kPadArraySize]) {
   const int k = row - ConfigItemAttack;
   const int before = g_config[ConfigPadMap + k];
   for (int b = 0; b < kCapturableButtons; ++b) {
@@ -174,7 +174,7 @@ void RunTitleMenu(SoundSystem* sound, GameWorld* world) {
   }
 }
 
-void RunConfigMenu(SoundSystem* sound, GameWorld* world, const PadArray& pad) {
+void RunConfigMenu(SoundSystem* sound, GameWorld* world, const int pad[kPadArraySize]) {
   if (!world) return;
   if (g_sceneFrame < 2) {
     g_menuCursor = 0;

@@ -47,5 +47,6 @@ inline int PositiveModulo(int v, int n) {
 
 // Logic of the title scene, once per frame; starts live and replay games.
 void RunTitleMenu(SoundSystem* sound, GameWorld* world);
-// Logic of the configuration scene, once per frame, with the frame's controller state.
-void RunConfigMenu(SoundSystem* sound, GameWorld* world, const PadArray& pad);
+// Logic of the configuration scene, once per frame, with the frame's controller state (the
+// PadArray of the frame: entries 4..19 are buttons 0..15).
+void RunConfigMenu(SoundSystem* sound, GameWorld* world, const int pad[kPadArraySize]);
