@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,8 +17,11 @@
 #include "app/CommandLine.h"
 #include "app/FrameLoop.h"
 #include "app/Settings.h"
+#include "frontend/MenuScreens.h"
 #include "frontend/Menus.h"
 #include "frontend/ReplayData.h"
+#include "platform/Graphics.h"
+#include "platform/GraphicsDevice.h"
 #include "platform/Input.h"
 #include "platform/SoundSystem.h"
 #include "world/GameWorld.h"
@@ -499,6 +503,101 @@ TEST_F(MenuTest, ConfigFirstFrameResetsTheWorld) {
   EnterConfig();
   EXPECT_EQ(g_menuCursor, 0);
   EXPECT_EQ(world_->effects.count, 0);
+}
+
+// The two screens as drawn: lines of text rebuilt from the glyph quads of one colour.
+class MenuDrawTest : public MenuTest {
+ protected:
+  void SetUp() override {
+    MenuTest::SetUp();
+    SelectGraphicsBackend(GraphicsBackendRecording);
+    g_graphicsRecorder.Clear();
+    ASSERT_EQ(gfx_.CreateDirect3D(), 0);
+    ASSERT_EQ(gfx_.CreateDevice(nullptr, 0, 0), 0);
+  }
+  std::vector<RecordedCall> Draw(void (*screen)(Graphics*, GameWorld*)) {
+    g_graphicsRecorder.calls.clear();
+    EXPECT_TRUE(gfx_.BeginFrame());
+    screen(&gfx_, world_.get());
+    gfx_.EndFrame();
+    return g_graphicsRecorder.Draws();
+  }
+  // The text of colour argb on the line at playfield y, from x0 on (blanks between glyphs).
+  static std::string Line(const std::vector<RecordedCall>& draws, uint32_t argb, float x0, float y) {
+    std::map<int, char> at;
+    for (const RecordedCall& d : draws) {
+      if (d.v[0].color != argb || d.v[0].y != y) continue;
+      for (int row = 0; row < 126; ++row) {
+        const SpriteDef& s = g_spriteDefs[row];
+        if (d.v[0].u == s.srcU / 639.0f && d.v[0].v == s.srcV / 479.0f) {
+          at[static_cast<int>((d.v[0].x - 140.0f - x0) / 11.0f)] = static_cast<char>(row < 96 ? row + 32 : row + 0x51);
+          break;
+        }
+      }
+    }
+    std::string out;
+    for (const auto& [column, c] : at) {
+      if (column < 0) continue;
+      out.resize(static_cast<size_t>(column), ' ');
+      out += c;
+    }
+    return out;
+  }
+  Graphics gfx_;
+};
+
+TEST_F(MenuDrawTest, TitleShowsTheTableOfTheDifficultyAndTheItem) {
+  SetDefaultHighScores();
+  g_highScores[3][2] = HighScoreEntry{12345678, 3, 42, 7, {'A', 'C', 'E', ' ', ' ', ' ', ' ', ' '}, -1};
+  g_difficulty = 3;
+  g_menuCursor = TitleItemConfig;
+  g_sceneFrame = 49;
+  std::vector<RecordedCall> d = Draw(DrawTitleScreen);
+  EXPECT_EQ(Line(d, 0xFFFFFFFFu, 0, 0), "WEXLA ver.20090714");
+  EXPECT_EQ(Line(d, 0xFF40FF80u, 0, 18), std::string("DIFFICULTY : ") + g_difficultyNames[3]);
+  EXPECT_EQ(Line(d, 0xFFFF8070u, 0, 54), " 1st no name");
+  EXPECT_EQ(Line(d, 0xFFC0FFE0u, 0, 72), "   000000100000 001000 0001 01");
+  EXPECT_EQ(Line(d, 0xFFFF8070u, 0, 126), " 3rd ACE");
+  EXPECT_EQ(Line(d, 0xFFC0FFE0u, 0, 144), "   000312345678 000042 0007 ALL");
+  EXPECT_EQ(Line(d, 0xFFFF8070u, 0, 378), "10th no name");
+  EXPECT_EQ(Line(d, 0xFFFFFFFFu, 121, 441), "  CONFIG");
+  EXPECT_EQ(Line(d, 0xFFFFFFFFu, 105, 421), "      \xB3");
+  EXPECT_EQ(Line(d, 0xFFFFFFFFu, 105, 439), "\xB1           \xB2");
+  // The arrows blink: hidden for the next 50 frames.
+  g_sceneFrame = 50;
+  d = Draw(DrawTitleScreen);
+  EXPECT_EQ(Line(d, 0xFFFFFFFFu, 105, 421), "");
+  EXPECT_EQ(Line(d, 0xFFFFFFFFu, 121, 441), "  CONFIG");
+}
+
+TEST_F(MenuDrawTest, ConfigShowsTheSlotsAndTheCursorBar) {
+  g_bgmVolume = 8050;
+  g_seVolume = 0;
+  g_config[0] = 5;
+  g_config[1] = -1;
+  g_padButtonMap[1] = 3;  // a button from the command line is not shown
+  g_config[ConfigFullscreen] = 1;
+  g_config[ConfigRotate] = 0;
+  g_menuCursor = ConfigItemSlow;
+  const std::vector<RecordedCall> d = Draw(DrawConfigScreen);
+  EXPECT_EQ(Line(d, 0xFFFFF080u, 0, 72), " BGM Volume");
+  EXPECT_EQ(Line(d, 0xFFFF6080u, 132, 72), " 80");
+  EXPECT_EQ(Line(d, 0xFFFF6080u, 132, 90), "  0");
+  EXPECT_EQ(Line(d, 0xFFFF6080u, 132, 162), " 05");
+  EXPECT_EQ(Line(d, 0xFFFF6080u, 132, 180), " --");
+  EXPECT_EQ(Line(d, 0xFFFF6080u, 132, 198), " 02");
+  EXPECT_EQ(Line(d, 0xFFFF6080u, 132, 306), "enabled");
+  EXPECT_EQ(Line(d, 0xFFFF6080u, 132, 324), "disabled");
+  EXPECT_EQ(Line(d, 0xFFFFF080u, 0, 414), "Exit");
+  EXPECT_EQ(Line(d, 0xFFD0E0F0u, 0, 270), "               from next time.");
+  int bar = 0;
+  for (const RecordedCall& c : d) {
+    if (c.v[0].color != 0xFF208030u) continue;
+    ++bar;
+    EXPECT_EQ(c.blendMode, BlendAdditive);
+  }
+  EXPECT_EQ(bar, 32);
+  EXPECT_EQ(d.back().blendMode, BlendAdditive);
 }
 
 }  // namespace
