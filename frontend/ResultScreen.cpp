@@ -64,13 +64,9 @@ void SpawnFormatted(GameWorld* world, int* glyphCount, uint32_t argb, const char
   Spawn(world, line, glyphCount, argb);
 }
 
-void ForEachEffect(GameWorld* world, void (*fn)(Effect*)) {
-  for (Effect* e = world->effects.head; e; e = e->next) fn(e);
-}
-
 // Every glyph snaps to its place.
 void SnapAllGlyphs(GameWorld* world) {
-  ForEachEffect(world, [](Effect* e) { e->orbitRadius = 0.0f; });
+  for (Effect* e = world->effects.head; e; e = e->next) e->orbitRadius = 0.0f;
 }
 
 void SpawnCursorGlyph(GameWorld* world, float x, float y, int glyph) {
