@@ -1,5 +1,5 @@
 # A whole game recorded and played back with the headless driver: a key script starts a game on
-# the title, plays four short stages to the all clear, goes to the result screen, enters a name
+# the title, plays (moving and shooting) until the game ends, goes to the result screen, enters a name
 # and keeps the replay. REPLAY on the title, and the kept replay given on the command line, must
 # then repeat every frame of play: the trace lines of SceneGame (all but the run counter) are
 # identical at every game frame.
@@ -20,15 +20,15 @@ function(fail message)
   message(FATAL_ERROR "${message}")
 endfunction()
 
-# The game's data, with the placeholder stage standing in for stages 2, 5 and 6 too, so the
-# stage order runs to the all clear. The driver is copied in: a replay given on the command line
+# The game's data, with a stage of the test's own (a frozen copy of an early stage 1, so later
+# work on the real stages does not move the key timings) standing in for all four stages. The driver is copied in: a replay given on the command line
 # makes the program's own folder the current directory.
 file(MAKE_DIRECTORY "${WORK}/game")
 foreach(f img se bgm rndtbl.dat)
   file(CREATE_LINK "${GAME_DIR}/${f}" "${WORK}/game/${f}" SYMBOLIC)
 endforeach()
 foreach(s 01 02 05 06)
-  file(CREATE_LINK "${GAME_DIR}/st01.txt" "${WORK}/game/st${s}.txt" SYMBOLIC)
+  file(CREATE_LINK "${CMAKE_CURRENT_LIST_DIR}/data/replay_stage.txt" "${WORK}/game/st${s}.txt" SYMBOLIC)
 endforeach()
 file(COPY "${GAME_DIR}/wexla-headless" DESTINATION "${WORK}/game")
 
@@ -93,7 +93,7 @@ endfunction()
 run_driver(record record.keys 4000)
 game_lines(record recorded)
 list(LENGTH recorded n)
-if(n LESS 3000)
+if(n LESS 1500)
   fail("the recorded game is too short (${n} frames of play)")
 endif()
 file(STRINGS "${WORK}/record.trace" ended REGEX " scene=5 ")
