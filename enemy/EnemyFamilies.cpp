@@ -8,10 +8,14 @@
 void RegisterDroneEnemies();  // types 12 to 15 (Enemies12To15.cpp)
 void RegisterMixedEnemies();  // types 16 to 19 (Enemies16To19.cpp)
 void RegisterArticulatedShip();  // types 82 to 91 (Enemies82To91.cpp)
+void RegisterTimelineBoss();  // type 92 (Enemy92.cpp)
+void RegisterTimelineBossParts();  // types 93 to 98 (Enemies93To98.cpp)
 
 void RegisterEnemyFamilies() {
   RegisterPhasedEnemies();
   RegisterDroneEnemies();
   RegisterMixedEnemies();
   RegisterArticulatedShip();
+  RegisterTimelineBoss();
+  RegisterTimelineBossParts();
 }

@@ -6,6 +6,8 @@
 #include "enemy/Enemy.h"
 #include "enemy/EnemyCatalogue.h"
 #include "enemy/StageScript.h"
+#include "platform/SoundSystem.h"
+#include "world/Effect.h"
 #include "world/EnemyBullet.h"
 #include "world/GameWorld.h"
 #include "world/MathUtil.h"
@@ -205,3 +207,35 @@ int RandomSign() {
 }
 
 float RandomSignFloat() { return static_cast<float>(RandomSign()); }
+
+void ThrowBossDeathBurst(GameWorld* world, Enemy* e, int countReg, int floatReg) {
+  RequestSoundEffect(SeEnemyBreak);
+  const float sx = e->sprite.scaleX;
+  const float sy = e->sprite.scaleY;
+  const int n = RandomInt(4) + 5;
+  e->intRegs[countReg] = n;
+  float* f = &e->floatRegs[floatReg];
+  const float a = RandomFloat(360.0f);
+  const float r = RandomFloat((sx + sy) * 11.0f);
+  PolarToXY(&f[0], &f[1], a, r);
+  uint32_t color = 0;
+  for (int shift = 0; shift < 32; shift += 8) color |= (((e->sprite.colors[0] >> shift) & 0xFFu) * 2u / 3u) << shift;
+  const float k = MinFloat(sx, sy) * std::sqrt(MaxFloat(sx, sy));
+  f[2] = (k + 2.0f) * 0.8f;
+  f[3] = k * 0.1f;
+  for (int i = 0; i < n; ++i) {
+    const float speed = RandomFloat(4.0f) + 4.0f + std::sqrt(sx * sy) * 1.5f;
+    const int lifetime = RandomInt(8) + 40;
+    const float angle = static_cast<float>(i) * 360.0f / static_cast<float>(n) + e->facing;
+    Effect* p = ConstructEffect(world, EffectPlain, e->x + f[0], e->y + f[1], angle, speed, lifetime);
+    if (!p) continue;
+    p->SetObjectSprite(152);
+    p->friction = 0.95f;
+    p->startScaleX = 1.0f;
+    p->startScaleY = f[3];
+    p->endScaleX = f[2];
+    p->endScaleY = 0.0f;
+    p->startColor = color;
+    p->endColor = 0;
+  }
+}

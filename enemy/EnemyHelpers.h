@@ -123,3 +123,12 @@ Enemy* LaunchEnemy(GameWorld* world, int type, float x, float y, float direction
 int RandomSign();
 // The same as a float factor.
 float RandomSignFloat();
+
+// ---- Boss death sequences --------------------------------------------------------------------
+
+// One debris burst of a boss death sequence (sound 64 and RandomInt(4) + 5 particles around a
+// random point of the body, in the body's tint times 2 / 3). The burst's count goes to
+// intRegs[countReg]; its offset x, y, end scale x and start scale y to floatRegs[floatReg] to
+// floatRegs[floatReg + 3]. Draws: count, offset angle, offset radius, then per particle its
+// speed and its lifetime.
+void ThrowBossDeathBurst(GameWorld* world, Enemy* e, int countReg, int floatReg);

@@ -112,6 +112,9 @@ class Checker {
     if (row->stageStart == StageStartPhase0 && phase != 0)
       Report(line, "enemy type " + std::to_string(type) + " started in phase " + std::to_string(phase) +
                        " has no periods set and fires nothing");
+    if (type == 92 && phase != 0)
+      Report(line, "boss type 92 started in phase " + std::to_string(phase) +
+                       ": it runs on its age from phase 0; in phase -1 it runs its death sequence while alive");
     if (row->stageStart == StageStartLaunched)
       Report(line, "enemy type " + std::to_string(type) + " gets its periods from its launcher and fires nothing here");
   }
