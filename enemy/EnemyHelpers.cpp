@@ -143,6 +143,12 @@ void SetBulletPlainTrail(EnemyBullet* b, int sprite, int interval, int lifetime,
   if (b) b->SetBulletTrail(0, sprite, interval, lifetime, 0.0f, 1.0f, scaleFactorX, scaleFactorY);
 }
 
+uint32_t DimColorTwoThirds(uint32_t argb) {
+  uint32_t out = 0;
+  for (int shift = 0; shift < 32; shift += 8) out |= (((argb >> shift) & 0xFFu) * 2u / 3u) << shift;
+  return out;
+}
+
 EnemyBullet* FindHeldBullet(GameWorld* world, int id) { return FindBulletById(&world->bullets, id); }
 
 void ShotOriginOf(const Enemy* e, int launcher, float* outX, float* outY, float* outAngle) {

@@ -86,6 +86,10 @@ void SetBulletAccelMotion(EnemyBullet* b, float accel, float accelFactor, float 
 void SetBulletPlainTrail(EnemyBullet* b, int sprite, int interval, int lifetime, float scaleFactorX,
                          float scaleFactorY);
 
+// An ARGB colour with each of its four bytes times 2 / 3 (integer division): the debris colour
+// of a tinted body.
+uint32_t DimColorTwoThirds(uint32_t argb);
+
 // The bullet an enemy holds by id in a register, or null when the id is out of range or the
 // bullet is gone. The only way type code looks a held bullet up.
 EnemyBullet* FindHeldBullet(GameWorld* world, int id);

@@ -12,6 +12,11 @@ class Item : public GameObject {
   Item* prev = nullptr;
   Item* next = nullptr;
 
+  Item() = default;
+  // Placed at (x, y) moving along angle at speed, appended at the tail; sprite and hit shape of
+  // row 304 + min(kind, 5) at scale 1.
+  Item(int kind, Item** head, Item** tail, int32_t* count, float x, float y, float angle, float speed);
+
   void UnlinkAndDelete(Item** head, Item** tail, int32_t* count);
 };
 
