@@ -258,13 +258,14 @@ void UpdateMidBossPartBehaviour(GameWorld* world, Enemy* e) {
 void FireGunFans(GameWorld* world, Enemy* e, int shot, int bulletType, int layers) {
   const int d = Difficulty();
   const int n = MaxInt(e->intRegs[kBulletsPerShot] - (shot & 1), 1);
-  const float spread = e->floatRegs[kSpinStep] * ((static_cast<float>(d) - 3.6f) * 2.35f + 1.0f);
+  const float widen = (static_cast<float>(d) - 3.6f) * 2.35f + 1.0f;
   const float B = g_bulletSpeedBase;
   for (int i = 0; i < e->launcherCount && i < kEnemyLauncherMax; ++i) {
     float ox, oy, oa;
     ShotOriginOf(e, i, &ox, &oy, &oa);
     for (int j = 0; j < n; ++j) {
-      const float angle = static_cast<float>(i * 120) + e->facing + static_cast<float>(2 * j - (n - 1)) * spread;
+      const float angle =
+          static_cast<float>(i * 120) + e->facing + static_cast<float>(2 * j - (n - 1)) * e->floatRegs[kSpinStep] * widen;
       if (layers <= 0) {
         EnemyBullet* b = SpawnEnemyBullet(world, bulletType, BulletFaceMotion, ox, oy, angle, 0.54f * B, 0.32f, 0.32f);
         if (b) b->SetBulletPulse(0.15f, 0.0f, 15.0f);
