@@ -1,5 +1,7 @@
 #include "enemy/EnemyDispatch.h"
 
+#include "enemy/Enemies00To01.h"
+
 void RegisterSpinningMidBosses();  // Enemies70To81.cpp
 
 // Each enemy family file registers the bodies of the types it owns, for example
@@ -10,5 +12,6 @@ void RegisterSpinningMidBosses();  // Enemies70To81.cpp
 // and adds its call below. Types without a call keep empty bodies: they move on their velocity
 // and never fire. Runs once, on the first use of the dispatch table.
 void RegisterEnemyFamilies() {
+  RegisterPhasedEnemies();
   RegisterSpinningMidBosses();
 }
