@@ -214,8 +214,7 @@ void AttackCharge(GameWorld* world, Enemy* e) {
   }
   if (r[3] == 0) {
     // Growing in place: the base is moved back by the velocity the bullet update will add.
-    const float grow = 0.005f + 0.003f * Df();
-    q->SetBulletBaseScale(q->baseScaleX + grow, q->baseScaleY + grow);
+    q->SetBulletBaseScale(q->baseScaleX + 0.005f + 0.003f * Df(), q->baseScaleY + 0.005f + 0.003f * Df());
     q->SetVelocityPolar(AngleFromEnemyToPlayer(world, e), q->speed + 0.003f + 0.0006f * Df());
     q->baseX -= q->vx;
     q->baseY -= q->vy;

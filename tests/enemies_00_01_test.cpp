@@ -418,10 +418,14 @@ TEST_F(PhasedEnemies, Type1BrakeHoverDartsAndFlee) {
   EXPECT_GT(leftAt, 90);
   EXPECT_LE(leftAt, 121);
   EXPECT_GE(darts, 5);
-  // Fleeing: pushed away from the player, loose shots with spread 55 every 7 frames.
-  const float d0 = DistanceToPlayer(world.get(), e->x, e->y);
-  Run(20);
-  EXPECT_GT(DistanceToPlayer(world.get(), e->x, e->y), d0);
+  // Fleeing: pushed away from the player (until it leaves the field).
+  float d = DistanceToPlayer(world.get(), e->x, e->y);
+  for (int i = 0; i < 8 && e->dyingCounter == 0; ++i) {
+    Frame();
+    const float now = DistanceToPlayer(world.get(), e->x, e->y);
+    EXPECT_GT(now, d);
+    d = now;
+  }
 }
 
 // The no-fire radius: a dart due while the player is within 180 - 30D px is not made up.
@@ -486,4 +490,33 @@ TEST_F(PhasedEnemies, Type1FlyThroughAtDifficulty0) {
   EXPECT_FLOAT_EQ(r[79].bullets[0]->accelMagnitude, 0.23f + 0.03f * -4);
   EXPECT_EQ(r[79].draws, 1);
   EXPECT_FLOAT_EQ(e->floatRegs[0], 1.6f);
+}
+
+// Set-up 1 runs for 4,000,000 frames, then returns to phase 0, which (at speed 0) re-enters it
+// at once with a new aim.
+TEST_F(PhasedEnemies, Type0RingRestartsAfterItsLength) {
+  Enemy* e = Make(0, 1, 180, 100, 270, 0);
+  Frame();
+  e->phaseFrames = 4000000;
+  EXPECT_EQ(Frame().bullets.size(), 0u);  // the phase change skips the attack
+  EXPECT_EQ(e->phase, 0);
+  EXPECT_EQ(Frame().bullets.size(), 0u);  // braking at speed 0: set-up 1 again
+  EXPECT_EQ(e->phase, 1);
+  const FrameResult r = Frame();
+  EXPECT_EQ(e->phaseFrames, 1);
+  EXPECT_EQ(r.bullets.size(), 5u);
+  EXPECT_FLOAT_EQ(e->floatRegs[1], -19.6f);  // the ring radius starts over
+}
+
+// Type 1 in a phase without code only turns its gun to the player; started in phase 2 it flees.
+TEST_F(PhasedEnemies, Type1OtherPhasesAimOnly) {
+  Enemy* idle = Make(1, 5, 100, 100, 0, 0);
+  for (int i = 0; i < 60; ++i) EXPECT_TRUE(Frame().bullets.empty());
+  EXPECT_EQ(idle->x, 100.0f);
+  EXPECT_NEAR(Diff(idle->launchers[0].aimAngle, AngleToPlayerFrom(idle)), 0, 1e-3);
+  ClearEnemyList(world.get());
+  Enemy* flee = Make(1, 2, 180, 300, 0, 0);
+  Frame();
+  EXPECT_NEAR(Diff(flee->direction, 90), 0, 1e-3);  // straight away from the player below
+  EXPECT_FLOAT_EQ(flee->speed, 0.4f);
 }

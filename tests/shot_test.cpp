@@ -502,3 +502,18 @@ TEST_F(ShotTest, RingEmitterMakesRingShots) {
   for (int a = 2; a < 27; ++a) UpdateEffects(world.get());
   EXPECT_EQ(Count(), 72);
 }
+
+// A destroyed enemy leaves no shot pointing at it.
+TEST_F(ShotTest, DestroyedEnemyIsNoTarget) {
+  Enemy* e = Target(180, 200, 1000);
+  PlayerShot* homing = Shot(ShotHoming, HitSourceOptionShot, 1, 1, 180, 450, 90, 1);
+  PlayerShot* seeker = Shot(ShotSeeker, HitSourceOptionShot, 1, 1, 100, 450, 90, 1);
+  Frame(false);
+  ASSERT_EQ(homing->target, e);
+  ASSERT_EQ(seeker->target, e);
+  e->DestroyEnemy(world.get());
+  EXPECT_EQ(homing->target, nullptr);
+  EXPECT_EQ(seeker->target, nullptr);
+  Frame(false);  // nothing left to follow
+  EXPECT_EQ(homing->target, nullptr);
+}
