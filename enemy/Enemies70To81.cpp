@@ -8,7 +8,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <new>
 
 #include "app/FrameLoop.h"
 #include "enemy/Enemy.h"
@@ -206,8 +205,7 @@ void SetUpPart(Enemy* e) {
       SetVolley(e, 3 * d / 2 + 2 * Above(d > 4) + 2, MaxInt(36 - 3 * MinInt(d, 3) - d, 6),
                 SafeDiv(480, 2 * d + 3));
       e->intRegs[kBulletsPerShot] = more;
-      e->floatRegs[kFanStep] =
-          static_cast<float>((e->intRegs[kBulletsPerShot] - 2) * 28 + 40) / static_cast<float>(e->intRegs[kBulletsPerShot]);
+      e->floatRegs[kFanStep] = static_cast<float>((more - 2) * 28 + 40) / static_cast<float>(more);
       break;
     case 79:
       e->facing = RandomFloat(360.0f);
@@ -233,8 +231,7 @@ void DropOrphanItem(GameWorld* world, Enemy* e) {
   const int kind = e->type == 75 ? kItemOptionType1 : kItemOptionType5;
   const float v = RandomFloat(4.0f) + (e->y + 64.0f) * 9.0f / 480.0f;
   const float a = RandomFloat(9.0f) + 90.0f - 4.5f;
-  ItemList& l = world->items;
-  Item* item = new (std::nothrow) Item(kind, &l.head, &l.tail, &l.count, e->x, e->y, a, v);
+  Item* item = ConstructItem(world, kind, e->x, e->y, a, v);
   const float facing = RandomFloat(360.0f);
   if (item) item->facing = facing;
 }
@@ -264,8 +261,8 @@ void FireGunFans(GameWorld* world, Enemy* e, int shot, int bulletType, int layer
     float ox, oy, oa;
     ShotOriginOf(e, i, &ox, &oy, &oa);
     for (int j = 0; j < n; ++j) {
-      const float angle =
-          static_cast<float>(i * 120) + e->facing + static_cast<float>(2 * j - (n - 1)) * e->floatRegs[kSpinStep] * widen;
+      const float fan = static_cast<float>(2 * j - (n - 1)) * e->floatRegs[kSpinStep] * widen;
+      const float angle = static_cast<float>(i * 120) + e->facing + fan;
       if (layers <= 0) {
         EnemyBullet* b = SpawnEnemyBullet(world, bulletType, BulletFaceMotion, ox, oy, angle, 0.54f * B, 0.32f, 0.32f);
         if (b) b->SetBulletPulse(0.15f, 0.0f, 15.0f);
