@@ -439,6 +439,15 @@ TEST_F(MidBossTest, DeathSequenceFlagAndOrphanedParts) {
     Step(250);
     world->stageScript->flags[0] = 1;
     b->dropItemKind = 0;  // only the parts' items are counted
+    // An option and a shot locked onto a part: its end by the orphan rule must drop both.
+    Option* o = new Option;
+    ListAppendAtTail(&world->player.optionHead, &world->player.optionTail, o);
+    world->player.optionCount += 1;
+    o->target = b->children[5];
+    PlayerShot* shot = new PlayerShot;
+    ListAppendAtTail(&world->shots.head, &world->shots.tail, shot);
+    world->shots.count += 1;
+    shot->target = b->children[4];
     KillEnemy(true, world.get(), 0, b);
     ASSERT_EQ(b->dyingCounter, -1);
     ASSERT_EQ(b->phase, -1);
@@ -491,7 +500,12 @@ TEST_F(MidBossTest, DeathSequenceFlagAndOrphanedParts) {
     }
     Step(3);
     EXPECT_FALSE(InList(b));
-    for (Enemy* e = world->enemies.head; e; e = e->next) EXPECT_TRUE(e->type == boss + 3) << e->type;
+    for (Enemy* e = world->enemies.head; e; e = e->next) {
+      EXPECT_TRUE(e->type == boss + 3) << e->type;
+      EXPECT_EQ(e->parent, nullptr);
+    }
+    EXPECT_EQ(o->target, nullptr);
+    EXPECT_EQ(shot->target, nullptr);
     world.reset();
   }
 }
