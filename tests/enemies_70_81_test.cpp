@@ -221,49 +221,78 @@ TEST_F(MidBossTest, PartRegistersByDifficulty) {
   }
 }
 
-// One gun part 71 left alone fires volleys: intRegs[0] shots intRegs[1] frames apart, pauses of
-// intRegs[2] + 1 to 2 x intRegs[2] frames; at D 4 the shots alternate 2 and 1 bullets per
-// launcher, fanned outward from its three launchers.
-TEST_F(MidBossTest, GunPartVolleysByDifficulty) {
-  for (int d : {0, 3, 4, 7}) {
-    Fresh();
-    SetDifficulty(d);
-    Enemy* b = Make(70, 180, 100, 270, 0);
-    Step(2);
-    KeepOnlyPart(b, 0);
-    Enemy* gun = b->children[0];
-    const int shots = gun->intRegs[0], period = gun->intRegs[1], pause = gun->intRegs[2];
-    const int perLauncher = gun->intRegs[4];
-    std::vector<int> shotFrames, shotSizes;
-    for (int f = 2; f <= 700; ++f) {
-      const int before = CountBullets(408);
-      Step();
-      const int made = CountBullets(408) - before;
-      if (made > 0) {
-        shotFrames.push_back(f);
-        shotSizes.push_back(made);
-      }
-    }
-    ASSERT_GT(shotFrames.size(), static_cast<size_t>(shots)) << "D" << d;
-    int inVolley = 0, volleys = 0;
-    for (size_t k = 0; k < shotFrames.size(); ++k) {
-      if (k > 0) {
-        const int gap = shotFrames[k] - shotFrames[k - 1];
-        if (gap != period || inVolley == shots) {
-          EXPECT_EQ(inVolley, shots) << "D" << d << " volley " << volleys;
-          EXPECT_GE(gap, pause + 1);
-          EXPECT_LE(gap, 2 * pause);
-          inVolley = 0;
-          ++volleys;
+// One part left alone fires volleys: intRegs[0] shots intRegs[1] frames apart, pauses of
+// intRegs[2] + 1 to 2 x intRegs[2] frames. Per shot: 71 fires n bullets per launcher where odd
+// shots carry one fewer (so at D 4 they alternate 2 and 1), 79 the same times its speed layers,
+// 75 always intRegs[4] per launcher, and a carrier one drone (at D 0 one per volley).
+TEST_F(MidBossTest, PartVolleysByDifficulty) {
+  struct Case {
+    int boss, slot, bulletType;  // bulletType 0: the part launches drones
+  } const cases[] = {{70, 0, 408}, {74, 1, 400}, {78, 2, 404}, {70, 3, 0}, {74, 4, 0}, {78, 5, 0}};
+  for (const Case& c : cases) {
+    for (int d : {0, 3, 4, 7}) {
+      Fresh();
+      SetDifficulty(d);
+      Enemy* b = Make(c.boss, 180, 100, 270, 0);
+      Step(2);
+      KeepOnlyPart(b, c.slot);
+      const Enemy* part = b->children[c.slot];
+      const int shots = part->intRegs[0], period = part->intRegs[1], pause = part->intRegs[2];
+      const int perLauncher = part->intRegs[4], layers = part->intRegs[5];
+      auto made = [&]() {
+        if (c.bulletType) return CountBullets(c.bulletType);
+        int n = 0;  // drones not seen before; a register no drone uses marks the seen ones
+        for (Enemy* e = world->enemies.head; e; e = e->next) {
+          if (e->type != c.boss + 3 || e->intRegs[200] != 0) continue;
+          e->intRegs[200] = 1;
+          ++n;
+        }
+        return n;
+      };
+      std::vector<int> shotFrames, shotSizes;
+      for (int f = 3; f <= 700; ++f) {
+        const int before = c.bulletType ? made() : 0;
+        Step();
+        const int n = made() - before;
+        if (n > 0) {
+          shotFrames.push_back(f);
+          shotSizes.push_back(n);
         }
       }
-      const int n = std::max(perLauncher - (inVolley & 1), 1);
-      EXPECT_EQ(shotSizes[k], 3 * n) << "D" << d << " shot " << inVolley;
-      ++inVolley;
+      const std::string what = "type " + std::to_string(part->type) + " D" + std::to_string(d);
+      // Within the 700 frames before the boss climbs out the second volley surely begins when
+      // the first pause, the first volley and the longest pause fit in.
+      const bool twoVolleys = 3 * pause + (shots - 1) * period < 690;
+      ASSERT_GT(shotFrames.size(), twoVolleys ? static_cast<size_t>(shots) : 1u) << what;
+      int inVolley = 0, volleys = 0;
+      for (size_t k = 0; k < shotFrames.size(); ++k) {
+        if (k > 0) {
+          const int gap = shotFrames[k] - shotFrames[k - 1];
+          if (gap != period || inVolley == shots) {
+            EXPECT_EQ(inVolley, shots) << what << " volley " << volleys;
+            EXPECT_GE(gap, pause + 1) << what;
+            EXPECT_LE(gap, 2 * pause) << what;
+            inVolley = 0;
+            ++volleys;
+          }
+        }
+        const int fewer = std::max(perLauncher - (inVolley & 1), 1);
+        const int expected = c.bulletType == 408 ? 3 * fewer
+                             : c.bulletType == 404 ? 3 * fewer * layers
+                             : c.bulletType == 400 ? 3 * perLauncher
+                                                   : 1;
+        EXPECT_EQ(shotSizes[k], expected) << what << " shot " << inVolley;
+        ++inVolley;
+      }
+      if (twoVolleys) {
+        EXPECT_GE(volleys, 1) << what;
+      }
     }
-    EXPECT_GE(volleys, 2) << "D" << d;
-    world.reset();
   }
+}
+
+// The bullets of single shots.
+TEST_F(MidBossTest, GunPartBullets) {
   // The bullets of one shot: type 408 at the launchers, 0.54 B, pulsing.
   Fresh();
   SetDifficulty(4);
@@ -282,6 +311,19 @@ TEST_F(MidBossTest, GunPartVolleysByDifficulty) {
     const float widen = (4 - 3.6f) * 2.35f + 1;
     const float expected = (k / 2) * 120 + gun->facing + ((k % 2) * 2 - 1) * gun->floatRegs[0] * widen;
     EXPECT_NEAR(AngleGap(bl->direction, expected), 0, 1e-3);
+  }
+  // 79 at D 5: every direction carries seven bullets of rising speed.
+  Fresh();
+  SetDifficulty(5);
+  Enemy* b79 = Make(78, 180, 100, 270, 0);
+  Step(2);
+  KeepOnlyPart(b79, 0);
+  while (CountBullets(404) == 0) Step();
+  ASSERT_EQ(CountBullets(404), 3 * 3 * 7);
+  int m = 0;
+  for (EnemyBullet* bl = world->bullets.head; bl; bl = bl->next, m = (m + 1) % 7) {
+    EXPECT_FLOAT_EQ(bl->speed, kSpeedBase[5] * (0.47f + 0.08f * m / (20.0f / 13.0f))) << m;
+    EXPECT_FLOAT_EQ(bl->baseScaleX, 0.32f);
   }
 }
 
