@@ -191,3 +191,10 @@ Enemy* LaunchEnemy(GameWorld* world, int type, float x, float y, float direction
   EnemyList& l = world->enemies;
   return ConstructEnemy(type, &l.head, &l.tail, &l.count, x, y, direction, speed);
 }
+
+void SetPartsIntReg(Enemy* e, int index, int value) {
+  if (index < 0 || index >= kEnemyRegisterCount) return;
+  for (int i = 0; i < e->childCount && i < kEnemyChildMax; ++i) {
+    if (e->children[i]) e->children[i]->intRegs[index] = value;
+  }
+}

@@ -114,3 +114,9 @@ void FinishBossDeathSequence(GameWorld* world, Enemy* e, int flagValue);
 // A new independent enemy (a launched drone) in the world's enemy list; null when the type has
 // no row or the allocation failed.
 Enemy* LaunchEnemy(GameWorld* world, int type, float x, float y, float direction, float speed);
+
+// ---- Switching parts -------------------------------------------------------------------------
+
+// Each part that still exists gets intRegs[index] = value (a parent switching its parts' fire
+// or spin); an index outside the register array changes nothing.
+void SetPartsIntReg(Enemy* e, int index, int value);
