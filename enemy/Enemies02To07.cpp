@@ -32,7 +32,8 @@ float FighterOverrun(const Enemy* e) {
   return MaxFloat(F(e->phaseFrames) * e->speed - free, 0.0f);
 }
 
-// The step is measured against the player's angle a even when turning toward another target.
+// The step is measured against the player's angle a even when turning toward another target
+// (phase 12 turns away with it); kept as it is, replays depend on it.
 void HomingTurn(Enemy* e, float target, float a, float overrun) {
   const float step =
       MaxFloat(AngleDistance(e->facing, a) / (overrun / 6.0f + 18.0f), MaxFloat(2.0f - overrun / 100.0f, 0.0f));
@@ -100,6 +101,7 @@ void UpdateEnemy2Behaviour(GameWorld* world, Enemy* e) {
   int* r = e->intRegs;
   const int d = D();
   if (e->phaseFrames == 1) {
+    // Below difficulty 4 the first volley lies beyond any phase: the block never fires.
     r[0] = 70 - 8 * d + 32768 * (d < 4);
     r[1] = 2 * d - 3;
     r[2] = MinInt(6 * d, 2 * d + 19) - 21;
@@ -265,7 +267,8 @@ void UpdateEnemy4Attack(GameWorld* world, Enemy* e) {
       if (d < 6) SetBulletPlainTrail(b, 279, 1, 7 - d, 1.1f, 1.1f);
     }
   }
-  // Rings from the centre; above difficulty 3 every second ring is turned by half a step.
+  // Rings from the centre; above difficulty 3 every second ring is turned by half a step. With a
+  // ring delay of 0 (difficulty 5) ring 0 would need frame 0 and never comes.
   int k = 0;
   if (r[5] >= 1 && FireGateCounted(pf, r[3], r[6], r[4], &k)) {
     const float g = 360.0f / F(r[5]);

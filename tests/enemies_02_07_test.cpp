@@ -1,5 +1,6 @@
 #include <cmath>
 
+#include "enemy/EnemyCatalogue.h"
 #include "small_enemies_fixture.h"
 
 namespace {
@@ -391,7 +392,10 @@ TEST_F(SmallEnemiesA, Type6AnchorsAndPods) {
     while (e->phase == phases[v] && run.size() < 1000) {
       run.push_back(Frame());
       // The player moves after the first anchor began: the fans then sweep across.
-      if (v == 0 && run.size() == 1) world->player.x = 300;
+      if (v == 0 && run.size() == 1) {
+        world->player.x = 300;
+        EXPECT_EQ(pod0->intRegs[0], 0);  // difficulty 0 stops the pods on the anchor's first frame
+      }
     }
     EXPECT_EQ(run.size(), static_cast<size_t>(lengths[v])) << v;
     if (v < 3) {
@@ -475,4 +479,22 @@ TEST_F(SmallEnemiesA, Type7OrphanedPodsDie) {
   Enemy* lone = Make(7, 0, 180, 60, 0, 0);
   EXPECT_TRUE(Frame().bullets.empty());
   EXPECT_GT(lone->dyingCounter, 0);
+}
+
+// Types 2 and 5 have code only in phase 0: started in another phase they fly straight, draw
+// nothing and never fire, which the stage-file checker reports from their catalogue rows.
+TEST_F(SmallEnemiesA, Types2And5OnlyInPhase0) {
+  for (int type : {2, 5}) {
+    EXPECT_EQ(FindEnemyTypeRow(type)->stageStart, StageStartPhase0) << type;
+    Reset();
+    SetDifficulty(7);
+    world->player.y = 100;
+    Enemy* e = Make(type, 1, 180, 240, 0, 0.5f);
+    for (const SmallEnemyFrame& f : Run(200)) {
+      EXPECT_TRUE(f.bullets.empty()) << type;
+      EXPECT_EQ(f.draws, 0) << type;
+    }
+    EXPECT_NEAR(e->x, 280.0f, 1e-3) << type;
+    EXPECT_EQ(e->vy, 0.0f) << type;
+  }
 }

@@ -262,8 +262,13 @@ TEST_F(SmallEnemiesB, Type10AlternatesFansAndLaunches) {
   for (int v = 0; v < 5; ++v) {
     ASSERT_EQ(e->phase, v % 2) << v;
     std::vector<SmallEnemyFrame> run;
+    int drones = CountEnemies(11);
+    int launched = 0;
     while (e->phase == v % 2 && run.size() < 400) {
       run.push_back(Frame());
+      const int now = CountEnemies(11);
+      launched += MaxInt(now - drones, 0);
+      drones = now;
       if (e->intRegs[1] != -1) {
         EXPECT_GT(e->x, 40.0f);
         EXPECT_LT(e->x, 320.0f);
@@ -272,13 +277,15 @@ TEST_F(SmallEnemiesB, Type10AlternatesFansAndLaunches) {
       }
     }
     EXPECT_EQ(run.size(), static_cast<size_t>(lengths[v])) << v;
-    if (v % 2 == 0) {
-      EXPECT_EQ(FiringFrames(run), (std::vector<int>{16, 31})) << v;
-      EXPECT_EQ(CountOfType(run, 91), 6u);
-    } else {
+    if (v % 2 == 1) {
       // The station's own fans stop; the drones fire theirs (type 103).
       EXPECT_EQ(CountOfType(run, 91), 0u);
       EXPECT_EQ(e->intRegs[0], (v + 1) / 2);
+      EXPECT_EQ(launched, 3) << v;  // one set of three per launch phase at difficulty 0
+    } else {
+      EXPECT_EQ(launched, 0) << v;
+      EXPECT_EQ(FiringFrames(run), (std::vector<int>{16, 31})) << v;
+      EXPECT_EQ(CountOfType(run, 91), 6u);
     }
   }
   EXPECT_EQ(e->intRegs[1], -1);
