@@ -1,5 +1,6 @@
 #include "enemy/EnemyDispatch.h"
 
+#include "enemy/Enemies00To01.h"
 #include "enemy/Enemies02To07.h"
 #include "enemy/Enemies08To11.h"
 
@@ -11,6 +12,7 @@
 // and adds its call below. Types without a call keep empty bodies: they move on their velocity
 // and never fire. Runs once, on the first use of the dispatch table.
 void RegisterEnemyFamilies() {
+  RegisterPhasedEnemies();
   RegisterEnemyFamilySmallA();
   RegisterEnemyFamilySmallB();
 }
