@@ -1,7 +1,10 @@
 #include <climits>
+#include <iterator>
 #include <cmath>
 
 #include "enemy/EnemyDispatch.h"
+#include "player/Item.h"
+#include "world/Effect.h"
 #include "small_enemies_fixture.h"
 
 namespace {
@@ -364,4 +367,40 @@ TEST_F(SmallEnemiesB, Type11DroneFans) {
   EXPECT_EQ(lone->intRegs[1], 0);
   // The drone has no behaviour body: it only runs the motion tail.
   EXPECT_EQ(GetEnemyTypeCode(11).behaviour, nullptr);
+}
+
+// Every type of both families, every start phase a stage line is likely to give and every
+// difficulty: the world keeps running with bullets, items and effects updated, and every enemy
+// alive stays at a finite position. Halfway through, the first enemy of each kind is shot down
+// (the carrier's pods then go by the orphan rule).
+TEST_F(SmallEnemiesB, AllStartsRunCleanly) {
+  const int phases[] = {0, 1, 2, 3, 5, 7, 10, 11, 12, 20, -1};
+  for (int d = 0; d < 8; ++d) {
+    Reset();
+    SetDifficulty(d);
+    for (int type = 2; type <= 11; ++type) {
+      for (int i = 0; i < static_cast<int>(std::size(phases)); ++i) {
+        Make(type, phases[i], 30.0f + 30.0f * i, 40.0f + 20.0f * (type - 2), 250.0f + 4.0f * type, 2.0f);
+      }
+    }
+    for (int frame = 1; frame <= 600; ++frame) {
+      UpdateEnemies(world.get());
+      UpdateEnemyBullets(world.get());
+      UpdateItems(world.get());
+      UpdateEffects(world.get());
+      if (frame == 300) {
+        bool seen[12] = {};
+        for (Enemy* e = world->enemies.head; e; e = e->next) {
+          if (e->type < 12 && !seen[e->type] && e->dyingCounter == 0) {
+            seen[e->type] = true;
+            KillEnemy(true, world.get(), 0, e);
+          }
+        }
+      }
+      for (Enemy* e = world->enemies.head; e; e = e->next) {
+        if (e->dyingCounter != 0) continue;
+        ASSERT_TRUE(std::isfinite(e->x) && std::isfinite(e->y)) << "d " << d << " type " << e->type;
+      }
+    }
+  }
 }
