@@ -105,12 +105,9 @@ void UpdateEnemy8Behaviour(GameWorld* world, Enemy* e) {
       }
       break;
     }
-    case 2: {
-      float ax = 0, ay = 0;
-      PolarToXY(&ax, &ay, a + 180.0f, 0.2f);
-      e->SetVelocityXY(e->vx * 0.96f + ax, e->vy * 0.96f + ay);
+    case 2:
+      DampAndPushEnemy(e, 0.96f, a + 180.0f, 0.2f);  // flees from the player
       break;
-    }
     default:
       break;
   }

@@ -105,6 +105,7 @@ TEST_F(SmallEnemiesA, Type2ExpandingSquares) {
   Enemy* e = Make(2, 0, 180, 40, 270, 1);
   const std::vector<SmallEnemyFrame> run = Run(120);
   EXPECT_EQ(FiringFrames(run), (std::vector<int>{38, 43, 48, 53, 58}));
+  for (const SmallEnemyFrame& f : run) EXPECT_EQ(f.draws, 0);
   for (int v = 0; v < 5; ++v) {
     const SmallEnemyFrame& f = run[37 + 5 * v];
     ASSERT_EQ(f.bullets.size(), 12u);
@@ -250,6 +251,7 @@ TEST_F(SmallEnemiesA, Type4SideFansAndRings) {
   size_t fans = 0, rings = 0;
   for (size_t i = 0; i < run.size(); ++i) {
     const int pf = static_cast<int>(i) + 1;
+    EXPECT_EQ(run[i].draws, 0) << pf;
     for (const EnemyBullet* b : run[i].bullets) (b->type == 119 ? fans : rings) += 1;
     if (pf % 20 == 0 && pf <= 120) {
       // Ring k = pf / 20: 36 bullets 10 degrees apart, odd rings turned by 5.
