@@ -117,6 +117,13 @@ void FinishBossDeathSequence(GameWorld* world, Enemy* e, int flagValue);
 // no row or the allocation failed.
 Enemy* LaunchEnemy(GameWorld* world, int type, float x, float y, float direction, float speed);
 
+// ---- Random helpers --------------------------------------------------------------------------
+
+// 2 x RandomInt(2) - 1: a random side, +1 or -1 (one draw).
+int RandomSign();
+// The same as a float factor.
+float RandomSignFloat();
+
 // ---- Switching parts -------------------------------------------------------------------------
 
 // Each part that still exists gets intRegs[index] = value (a parent switching its parts' fire
