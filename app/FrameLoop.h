@@ -24,3 +24,15 @@ extern uint32_t g_prevFrameTime;
 
 extern int g_difficulty;
 extern int g_stage;
+
+class Graphics;
+class SoundSystem;
+class JoystickInput;
+class GameWorld;
+
+// One frame: counters, input, scene logic, drawing, sound, pacing to the next 1/60 s tick.
+void RunFrame(Graphics* gfx, SoundSystem* sound, JoystickInput* joystick, GameWorld* world);
+// The game start on a game's first frame: start power, options, shown high score, start params.
+void StartGame(GameWorld* world);
+float BulletSpeedBaseForDifficulty(int difficulty);
+int StartPowerForDifficulty(int difficulty);

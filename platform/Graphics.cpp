@@ -120,10 +120,18 @@ bool Graphics::RecoverLostDevice(SDL_Window* window, int fullScreen, int adapter
   return CreateDeviceReporting(window, fullScreen, adapter, report) == 0;
 }
 
+namespace {
+bool g_drawingSuspended = false;
+}
+
+void SetGraphicsDrawingSuspended(bool suspended) { g_drawingSuspended = suspended; }
+
 bool Graphics::BeginFrame() {
   if (TestCooperativeLevel(device) != CooperativeOk) return false;
-  DeviceBeginScene(device);
-  DeviceClear(device, 0xFF000000u);
+  if (!g_drawingSuspended) {
+    DeviceBeginScene(device);
+    DeviceClear(device, 0xFF000000u);
+  }
   device->state.alphaBlendEnable = true;  // every frame starts in BlendAlpha
   device->state.srcBlend = BlendFactorSrcAlpha;
   device->state.destBlend = BlendFactorInvSrcAlpha;
@@ -158,9 +166,9 @@ bool Graphics::DrawQuad(int slot, ScreenVertex v[4]) {
 }
 
 bool Graphics::EndFrame() {
-  DeviceEndScene(device);
+  if (device && device->inScene) DeviceEndScene(device);
   if (TestCooperativeLevel(device) != CooperativeOk) return false;
-  DevicePresent(device);
+  if (!g_drawingSuspended) DevicePresent(device);
   return true;
 }
 

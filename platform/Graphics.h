@@ -56,6 +56,10 @@ class Graphics {
 // (the recorder) or none is left.
 bool ReadFramePixels(Graphics& graphics, uint32_t* argb);
 // Saves that picture as a 640x480 24-bit BMP file. False when it has no pixels or cannot write.
+// For the headless driver: while suspended, frames still begin and end (device state, loss) but
+// nothing is drawn or presented, so long runs are fast. Drawing never changes the state of play.
+void SetGraphicsDrawingSuspended(bool suspended);
+
 bool SaveFrameBmp(Graphics& graphics, const char* path);
 // Writes 0xAARRGGBB pixels (alpha ignored) as a bottom-up 24-bit BMP.
 bool WriteBmp24(const char* path, const uint32_t* argb, int width, int height);

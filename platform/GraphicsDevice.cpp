@@ -94,6 +94,14 @@ GraphicsSystem* CreateGraphicsSystem(GraphicsBackend backend) {
     if (backend == GraphicsBackendOffscreen && SDL_WasInit(SDL_INIT_VIDEO) == 0)
       SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
+    // Mesa's GL drivers lose what they allocated when unloaded, so the first start keeps the
+    // video subsystem and the GL library loaded until the process ends.
+    static bool keptLoaded = false;
+    if (!keptLoaded) {
+      keptLoaded = true;
+      SDL_InitSubSystem(SDL_INIT_VIDEO);
+      SDL_GL_LoadLibrary(nullptr);  // without GL the renderer falls back to software
+    }
   }
   GraphicsSystem* system = new GraphicsSystem;
   system->backend = backend;

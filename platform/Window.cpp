@@ -88,6 +88,12 @@ void ShowGameCursor() {
 void DestroyGameWindow() {
   if (!g_hwnd) return;
   ShowGameCursor();
+  if (SDL_GetRenderer(g_hwnd)) {
+    // The Graphics still draws on it, and SDL would take the renderer away with the window: only
+    // hide it (a later call, once the Graphics is gone, destroys it).
+    SDL_HideWindow(g_hwnd);
+    return;
+  }
   SDL_DestroyWindow(g_hwnd);
   g_hwnd = nullptr;
   SDL_QuitSubSystem(SDL_INIT_VIDEO);

@@ -36,5 +36,6 @@ bool WaitForWindowEvent(uint32_t timeoutMs);
 // Shows the mouse cursor again (the first step of the shut-down).
 void ShowGameCursor();
 
-// Destroys the window. Call it after the Graphics is destroyed: the window's renderer goes with it.
+// Destroys the window; call it after the Graphics is destroyed. While a Graphics device still
+// draws on it the window is only hidden (SDL would destroy the renderer with it).
 void DestroyGameWindow();

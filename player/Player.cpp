@@ -32,20 +32,12 @@ void FillHistory(Player* p) {
   p->historyIndex = 0;
 }
 
-// One item dropped at death. The draw for its facing follows the item's construction.
+// One item dropped at death. The draw for its facing follows the item's construction; it is
+// made also when the kind is refused, so the random order does not depend on the kind.
 void DropDeathItem(GameWorld* world, int kind, float x, float y, float angle, float speed) {
-  (void)world;
-  (void)kind;
-  (void)x;
-  (void)y;
-  (void)angle;
-  (void)speed;
-  // HOOK(items): once Item::Item(kind, head, tail, count, x, y, angle, speed) exists:
-  //   Item* item = new Item(kind, &world->items.head, &world->items.tail, &world->items.count,
-  //                         x, y, angle, speed);
-  //   item->facing = facing;
+  Item* item = ConstructItem(world, kind, x, y, angle, speed);
   const float facing = RandomFloat(360.0f);
-  (void)facing;
+  if (item) item->facing = facing;
 }
 
 // The drops and the explosion on the 40th frame of dying.
@@ -54,7 +46,7 @@ void DeathBurst(GameWorld* world, Player* p) {
   for (int i = 0; i < drops; ++i) {
     const float speed = 15.0f + RandomFloat(6.0f);
     const float angle = 84.0f + RandomFloat(12.0f);
-    DropDeathItem(world, 0 /* ItemPower */, p->x, p->y, angle, speed);
+    DropDeathItem(world, ItemPower, p->x, p->y, angle, speed);
   }
   // Formation options turn into option items of the current type; launched ones fly on.
   for (Option* o = p->optionHead; o;) {

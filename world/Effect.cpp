@@ -82,7 +82,6 @@ void UpdateWanderBurst(GameWorld* world, Effect* e, int a) {
 
 // Ring emitter (the counter bomb): six rings of twelve ring shots around its own position.
 void UpdateRingEmitter(GameWorld* world, Effect* e, int a) {
-  (void)world;
   if (a % 5 != 1) return;
   const float r = RandomFloat(360.0f);
   const int p = e->params[0];
@@ -90,14 +89,11 @@ void UpdateRingEmitter(GameWorld* world, Effect* e, int a) {
     float ox, oy;
     PolarToXY(&ox, &oy, 30.0f * static_cast<float>(i) + r,
               static_cast<float>(a) * (static_cast<float>(p) / 20.0f + 5.0f) + 32.0f);
-    // HOOK(player shots): once PlayerShot exists, create here a ShotBombRing (13) shot with
-    // HitSourceRing (3), damage multiplier p + 20 and divisor 100, at (e->x + ox, e->y + oy),
-    // angle r, speed 0; sprite and hit shape row 371 (colour mode 1); scale p / 32.0f + 1 in
-    // both axes; then its facing = the draw below.
-    (void)ox;
-    (void)oy;
-    const float facing = RandomFloat(360.0f);
-    (void)facing;
+    PlayerShot* s = ConstructPlayerShot(world, ShotBombRing, HitSourceRing, p + 20, 100, e->x + ox, e->y + oy, r,
+                                        0.0f);
+    s->SetShotRow(ShotRowBombRing);
+    s->SetScaleUniform(static_cast<float>(p) / 32.0f + 1.0f);
+    s->facing = RandomFloat(360.0f);
   }
 }
 

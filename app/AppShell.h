@@ -1,0 +1,27 @@
+#pragma once
+// The program's start-up in its fixed order, the message loop and the shut-down. The game and
+// the headless driver run the same code; they differ only in the backends chosen once here.
+
+#include "platform/GraphicsDevice.h"
+#include "platform/SoundSystem.h"
+
+class Graphics;
+class GameWorld;
+
+struct AppFrameHooks {
+  // Before every frame (run counts frames from 1); false ends the loop.
+  bool (*beforeFrame)(void* context, long run) = nullptr;
+  // After every frame.
+  void (*afterFrame)(void* context, long run, Graphics* gfx, GameWorld* world) = nullptr;
+  void* context = nullptr;
+};
+
+struct AppOptions {
+  GraphicsBackend graphics = GraphicsBackendWindow;
+  SoundOutput sound = SoundOutputDevice;
+  bool messageBoxes = true;
+  AppFrameHooks hooks;
+};
+
+// The body of the program; returns the process exit status (0 on every path, as the game does).
+int RunApplication(int argc, char** argv, const AppOptions& options);

@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "app/CommandLine.h"
+#include "app/FrameLoop.h"
+#include "app/Settings.h"
+#include "frontend/ReplayData.h"
+#include "platform/Graphics.h"
+#include "platform/Input.h"
+#include "platform/JoystickInput.h"
+#include "platform/Platform.h"
+#include "platform/SoundSystem.h"
+#include "platform/Window.h"
+#include "world/GameWorld.h"
+#include "world/Random.h"
+#include "world/SpriteTable.h"
+
+namespace {
+
+uint32_t g_fakeNow = 0;
+uint32_t FakeClock() { return g_fakeNow; }
+
+// A clock that moves on by one millisecond at every read, so the pacing loop finds its tick.
+uint32_t TickingClock() { return g_fakeNow++; }
+
+class FrameLoop : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    PlatformEnableMessageBoxes(false);
+    ResetCommandLineValues();
+    SelectGraphicsBackend(GraphicsBackendRecording);
+    g_graphicsRecorder.Clear();
+    ASSERT_EQ(gfx.CreateDirect3D(), 0);
+    ASSERT_EQ(gfx.CreateDevice(nullptr, 0, 0), 0);
+    sound.Init(nullptr, SoundOutputNone);
+    SelectInputSource(InputSourceScripted);
+    ReleaseAllScriptedKeys();
+    std::vector<uint8_t> table(2 * kRandomTableSize, 1);
+    table[0] = kRandomTableSize & 0xFF;
+    table[1] = kRandomTableSize >> 8;
+    ASSERT_EQ(LoadRandomTableFromBytes(table.data(), static_cast<long>(table.size())), 0);
+    SeedRandomWalk(1000);
+    InitGameTables();
+    SetDefaultHighScores();
+    world = new GameWorld();
+    g_gameFrame = 0;
+    g_quitRequested = 0;
+    g_deviceLost = 0;
+    g_replayPlayback = 0;
+    g_fakeNow = 5000;
+    PlatformSetClock(TickingClock);
+  }
+  void TearDown() override {
+    PlatformSetClock(nullptr);
+    delete world;
+  }
+  void Frame() { RunFrame(&gfx, &sound, &joystick, world); }
+  int Presents() const {
+    int n = 0;
+    for (const RecordedCall& c : g_graphicsRecorder.calls) n += c.kind == RecordedPresent;
+    return n;
+  }
+  void StartGameScene() {
+    g_scene = SceneGame;
+    g_sceneFrame = 0;
+    g_gameFrame = 0;
+    g_stage = 1;
+  }
+
+  Graphics gfx;
+  SoundSystem sound;
+  JoystickInput joystick;
+  GameWorld* world = nullptr;
+};
+
+}  // namespace
+
+TEST_F(FrameLoop, CountersAndTitleEscape) {
+  EXPECT_EQ(g_scene, SceneTitle);
+  Frame();
+  EXPECT_EQ(g_gameFrame, 1);
+  EXPECT_EQ(g_sceneFrame, 1);
+  EXPECT_EQ(sound.currentBgm, BgmTitle);  // the title music starts on the first frame
+  Frame();
+  EXPECT_EQ(g_gameFrame, 2);
+  EXPECT_FALSE(g_quitRequested);
+  SetScriptedKeyHeld(KeyEscape, true);
+  Frame();
+  EXPECT_TRUE(g_quitRequested);
+  EXPECT_EQ(Presents(), 3);
+}
+
+TEST_F(FrameLoop, StageAndGameStartByDifficulty) {
+  struct Case { int difficulty; float speed; int power; } cases[] = {
+      {0, 3.5f, 11}, {1, 4.0f, 9}, {2, 4.5f, 6}, {3, 5.0f, 3}, {4, 5.8f, 0}, {6, 7.6f, 0}, {7, 8.5f, 0},
+  };
+  for (const Case& c : cases) {
+    world->Reset();
+    g_difficulty = c.difficulty;
+    g_highScores[c.difficulty][0].scoreLow = 4321;
+    StartGameScene();
+    Frame();
+    ASSERT_NE(world->stageScript, nullptr);
+    EXPECT_FLOAT_EQ(g_bulletSpeedBase, c.speed) << c.difficulty;
+    EXPECT_EQ(world->player.power, c.power) << c.difficulty;
+    EXPECT_EQ(world->player.shownHighScoreLow, 4321);
+    EXPECT_EQ(world->player.startParams.power, c.power);
+    EXPECT_EQ(world->player.shotPressFrames, 7);
+  }
+  // A later stage start keeps the player's power: only a game's first frame sets it.
+  world->player.power = 15;
+  g_sceneFrame = 0;
+  g_stage = 2;
+  Frame();
+  EXPECT_EQ(world->player.power, 15);
+  g_cmdPower = 20;
+  StartGameScene();
+  Frame();
+  EXPECT_EQ(world->player.power, 20);
+}
+
+TEST_F(FrameLoop, EscapeAndShotLeaveTheScenes) {
+  StartGameScene();
+  Frame();
+  SetScriptedKeyHeld(KeyEscape, true);
+  Frame();
+  EXPECT_EQ(g_scene, SceneTitle);
+  EXPECT_EQ(g_sceneFrame, 0);
+  ReleaseAllScriptedKeys();
+  // The game end: Z clears the lists and opens the result screen.
+  g_scene = SceneGameEnd;
+  g_sceneFrame = 0;
+  Frame();
+  EXPECT_EQ(g_scene, SceneGameEnd);
+  SetScriptedKeyHeld(KeyZ, true);
+  Frame();
+  EXPECT_EQ(g_scene, SceneResult);
+  EXPECT_EQ(world->effects.count, 0);
+}
+
+TEST_F(FrameLoop, FastForwardDrawsEveryKthFrameDuringPlayback) {
+  struct Case { bool z, x; int expected; } cases[] = {{false, false, 120}, {true, false, 60}, {false, true, 30},
+                                                     {true, true, 2}};
+  for (const Case& c : cases) {
+    g_graphicsRecorder.calls.clear();
+    g_scene = SceneTitle;
+    g_sceneFrame = 0;
+    g_replayPlayback = 1;  // it stays set after a playback: the keys still skip drawing
+    ReleaseAllScriptedKeys();
+    SetScriptedKeyHeld(KeyZ, c.z);
+    SetScriptedKeyHeld(KeyX, c.x);
+    const uint32_t before = g_fakeNow;
+    for (int i = 0; i < 120; ++i) Frame();
+    EXPECT_EQ(Presents(), c.expected) << c.z << c.x;
+    if (c.expected == 120) EXPECT_GT(g_fakeNow - before, 1900u);  // paced: about two seconds
+  }
+}
+
+TEST_F(FrameLoop, PacingEndsOnTicksAndCountsFrames) {
+  PlatformSetClock(TickingClock);
+  g_prevFrameTime = 0;
+  Frame();  // the first frame ends at once
+  std::vector<uint32_t> ends;
+  for (int i = 0; i < 130; ++i) {
+    Frame();
+    ends.push_back(g_prevFrameTime);
+  }
+  for (size_t i = 1; i < ends.size(); ++i) {
+    const uint32_t prevTick = ends[i - 1] * 60 / 1000;
+    const uint32_t tick = ends[i] * 60 / 1000;
+    EXPECT_EQ(tick, prevTick + 1) << i;                  // one tick per frame
+    EXPECT_NE((ends[i] - 1) * 60 / 1000, tick) << i;     // at its first millisecond
+  }
+  EXPECT_EQ(g_fpsMeasured, 60);
+  // A frame whose logic ran late ends at once.
+  PlatformSetClock(FakeClock);
+  g_fakeNow = g_prevFrameTime + 40;
+  Frame();
+  EXPECT_EQ(g_prevFrameTime, g_fakeNow);
+}

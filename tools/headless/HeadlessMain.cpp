@@ -1,0 +1,159 @@
+// wexla-headless: runs the real game (start-up, every scene, the frame loop) with no display and
+// no sound device, on a virtual clock, with the keys held from a script. Test tool.
+//
+//   wexla-headless [--dir DIR] [--keys FILE] [--frames N] [--clock MS] [--trace K]
+//                  [--shot FRAME:FILE.bmp]... [--draw-all] [-- GAME ARGUMENTS]
+
+#include <unistd.h>
+
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/AppShell.h"
+#include "app/FrameLoop.h"
+#include "platform/Graphics.h"
+#include "platform/Input.h"
+#include "platform/Platform.h"
+#include "tools/headless/KeyScript.h"
+#include "tools/headless/StateDigest.h"
+#include "world/GameWorld.h"
+#include "world/Random.h"
+
+namespace {
+
+struct Driver {
+  KeyScript keys;
+  long frames = -1;
+  long trace = 0;
+  bool drawAll = false;
+  std::map<long, std::string> shots;
+  uint32_t clockStart = 1000;
+  uint32_t startTick = 0;
+  long run = 0;  // frames started so far
+};
+
+Driver g_driver;
+
+// The pacing of frame n ends at the first millisecond of the n-th tick after the start, so each
+// frame moves the clock by 1000/60 ms in whole ticks and no frame waits.
+uint32_t VirtualClock() {
+  if (g_driver.run == 0) return g_driver.clockStart;
+  const uint64_t tick = static_cast<uint64_t>(g_driver.startTick) + static_cast<uint64_t>(g_driver.run);
+  return static_cast<uint32_t>((tick * 1000 + 59) / 60);
+}
+
+const KeyboardKey kScriptKeys[ScriptKeyCount] = {KeyLeft, KeyRight, KeyUp, KeyDown, KeyZ, KeyX,   KeyC,
+                                                 KeyV,    KeyB,     KeyN,  KeyM,    KeyEscape, KeyT, KeySpace};
+
+bool BeforeFrame(void*, long run) {
+  if (g_driver.frames >= 0 && run > g_driver.frames) return false;
+  g_driver.run = run;
+  const unsigned held = g_driver.keys.KeysAt(run);
+  ReleaseAllScriptedKeys();
+  for (int k = 0; k < ScriptKeyCount; ++k)
+    if (held & (1u << k)) SetScriptedKeyHeld(kScriptKeys[k], true);
+  const bool draw = g_driver.drawAll || g_driver.shots.count(run) != 0;
+  SetGraphicsDrawingSuspended(!draw);
+  return true;
+}
+
+void PrintTrace(long run, const GameWorld& w) {
+  std::printf(
+      "run=%ld frame=%d scene=%d sceneframe=%d stage=%d score=%d,%d rnd=%d,%d,%d "
+      "lists=%d,%d,%d,%d,%d,%d digest=%016" PRIx64 "\n",
+      run, g_gameFrame, g_scene, g_sceneFrame, g_stage, w.player.scoreHigh, w.player.scoreLow, g_randomSeedIndex,
+      g_randomIndex, g_randomStep, w.shots.count, w.spawners.count, w.enemies.count, w.bullets.count,
+      w.items.count, w.effects.count, StateDigest(w));
+  std::fflush(stdout);
+}
+
+void AfterFrame(void*, long run, Graphics* gfx, GameWorld* world) {
+  auto shot = g_driver.shots.find(run);
+  if (shot != g_driver.shots.end() && !SaveFrameBmp(*gfx, shot->second.c_str()))
+    std::fprintf(stderr, "wexla-headless: could not save %s\n", shot->second.c_str());
+  const bool last = g_driver.frames >= 0 && run == g_driver.frames;
+  if (g_driver.trace > 0 && (run % g_driver.trace == 0 || last)) PrintTrace(run, *world);
+}
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: wexla-headless [--dir DIR] [--keys FILE] [--frames N] [--clock MS] [--trace K]\n"
+               "                      [--shot FRAME:FILE.bmp]... [--draw-all] [-- GAME ARGUMENTS]\n");
+  return 2;
+}
+
+bool ParseLong(const char* text, long* out) {
+  char* end = nullptr;
+  long v = std::strtol(text, &end, 10);
+  if (!text[0] || *end) return false;
+  *out = v;
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string dir, keysPath;
+  std::vector<char*> gameArgs{argv[0]};
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    auto value = [&](long* out) { return i + 1 < argc && ParseLong(argv[++i], out); };
+    long v = 0;
+    if (a == "--") {
+      for (++i; i < argc; ++i) gameArgs.push_back(argv[i]);
+    } else if (a == "--dir" && i + 1 < argc) {
+      dir = argv[++i];
+    } else if (a == "--keys" && i + 1 < argc) {
+      keysPath = argv[++i];
+    } else if (a == "--frames") {
+      if (!value(&g_driver.frames) || g_driver.frames < 0) return Usage();
+    } else if (a == "--clock") {
+      if (!value(&v) || v < 0) return Usage();
+      g_driver.clockStart = static_cast<uint32_t>(v);
+    } else if (a == "--trace") {
+      if (!value(&g_driver.trace) || g_driver.trace < 1) return Usage();
+    } else if (a == "--shot" && i + 1 < argc) {
+      const std::string s = argv[++i];
+      const size_t colon = s.find(':');
+      if (colon == std::string::npos || !ParseLong(s.substr(0, colon).c_str(), &v) || v < 1) return Usage();
+      g_driver.shots[v] = s.substr(colon + 1);
+    } else if (a == "--draw-all") {
+      g_driver.drawAll = true;
+    } else {
+      return Usage();
+    }
+  }
+  // Shot paths are taken relative to where the driver was started, not to --dir.
+  char cwd[4096];
+  if (getcwd(cwd, sizeof cwd)) {
+    for (auto& [frame, path] : g_driver.shots)
+      if (!path.empty() && path[0] != '/') path = std::string(cwd) + "/" + path;
+  }
+  if (!keysPath.empty()) {
+    std::string error;
+    if (!g_driver.keys.Load(keysPath, &error)) {
+      std::fprintf(stderr, "wexla-headless: %s\n", error.c_str());
+      return 2;
+    }
+  }
+  if (!dir.empty() && chdir(dir.c_str()) != 0) {
+    std::fprintf(stderr, "wexla-headless: cannot enter %s\n", dir.c_str());
+    return 2;
+  }
+  g_driver.startTick = static_cast<uint32_t>((static_cast<uint64_t>(g_driver.clockStart) * 60) / 1000);
+  PlatformSetClock(VirtualClock);
+  SelectInputSource(InputSourceScripted);
+
+  AppOptions options;
+  options.graphics = GraphicsBackendOffscreen;
+  options.sound = SoundOutputNone;
+  options.messageBoxes = false;
+  options.hooks.beforeFrame = BeforeFrame;
+  options.hooks.afterFrame = AfterFrame;
+  RunApplication(static_cast<int>(gameArgs.size()), gameArgs.data(), options);
+  return 0;
+}
