@@ -214,7 +214,7 @@ void UpdatePlayerShots(GameWorld* world) {
     if (p->shotMode == ShotModeNormal) FireMainShot(world);
     // HOOK(bombs): shot modes 2..5 (ring, burst, spread, beam) fire their attacks here; -1 and 1
     // fire nothing.
-    // HOOK(options): FireOptionShots(world) runs here, in these two player states only.
+    FireOptionShots(world);
   }
 
   ShotList& list = world->shots;
