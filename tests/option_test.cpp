@@ -1237,3 +1237,49 @@ TEST_F(OptionTest, TypesAndPeriodsOutsideTheTables) {
   EXPECT_GE(world->shots.count, 3);
   InitGameTables();
 }
+
+// ---- Targets and the game over ----
+
+// The hook hands out dying enemies, the launched and searching options keep theirs: once the
+// enemy is destroyed no option may still point at it (the sanitizer build reads freed memory
+// otherwise).
+TEST_F(OptionTest, ADestroyedEnemyLeavesNoOptionTarget) {
+  StartNormal();
+  AddOptions(3, OptionSearch);
+  At(2)->launched = 1;
+  At(2)->y = 450;
+  P().launchedCount = 1;
+  Enemy* e = MakeEnemy(100, 100);
+  for (Option* o = P().optionHead; o; o = o->next) o->target = e;
+  KillEnemy(true, W(), HitSourceMainShot, e);  // killed: the targets go at once
+  for (Option* o = P().optionHead; o; o = o->next) EXPECT_EQ(o->target, nullptr);
+  // Dying already, yet handed out (as the hook does); destroyed two frames later.
+  for (Option* o = P().optionHead; o; o = o->next) o->target = e;
+  for (int f = 0; f < 3; ++f) UpdateEnemies(W());
+  EXPECT_EQ(world->enemies.count, 0);
+  for (Option* o = P().optionHead; o; o = o->next) EXPECT_EQ(o->target, nullptr);
+  Frames(3, {InputShot, InputSlow});
+}
+
+// A launched option is never held back by the field's margin, so a game whose last ship is
+// dying ends once the option has flown off.
+TEST_F(OptionTest, LaunchedOptionsLetTheGameOverCome) {
+  AddOptions(1);
+  At(0)->launched = 1;
+  P().launchedCount = 1;
+  At(0)->x = 180;
+  At(0)->y = 470;
+  At(0)->facing = 270;  // downward, out through the bottom edge
+  P().lives = 0;
+  P().SetState(PlayerDying);
+  int frames = 0;
+  while (g_scene == SceneGame && frames < 600) {
+    Frame();
+    world->items.Clear();
+    ++frames;
+  }
+  EXPECT_EQ(g_scene, SceneGameEnd);
+  EXPECT_EQ(P().optionCount, 0);
+  EXPECT_EQ(P().state, PlayerGameOver);
+  EXPECT_EQ(frames, 121);
+}
