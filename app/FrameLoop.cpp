@@ -108,10 +108,10 @@ void RunMenuScene(SoundSystem* sound, GameWorld* world, int* pad) {
       break;
   }
   if (g_scene == s) {
-    // HOOK(shots): UpdatePlayerShots(world);
+    UpdatePlayerShots(world);
     UpdateEnemies(world);
     UpdateEnemyBullets(world);
-    // HOOK(shots): UpdateItems(world);
+    UpdateItems(world);
     UpdateEffects(world);
   }
 }
@@ -124,12 +124,12 @@ void RunPlayScene(SoundSystem* sound, GameWorld* world) {
     CloseReplayRecording(world, g_gameFrame);
   }
   UpdatePlayer(world);
-  // HOOK(shots): UpdatePlayerShots(world);
+  UpdatePlayerShots(world);
   RunStageScript(world);
   UpdateEnemySpawners(world);
   UpdateEnemies(world);
   UpdateEnemyBullets(world);
-  // HOOK(shots): UpdateItems(world);
+  UpdateItems(world);
   UpdateEffects(world);
   if (LivePressed(InputEscape)) {
     if (g_cmdPlayReplay == 1) {
