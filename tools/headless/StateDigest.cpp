@@ -124,14 +124,13 @@ void HashSpawner(Hasher& h, const EnemySpawner& s) {
 
 void HashShot(Hasher& h, const PlayerShot& s) {
   HashHead(h, s);
-  h(s.kind);
+  h(s.kind); h(s.age); h(s.damage); h(s.hitBit);
   h.Link(s.target);
 }
 
 void HashItem(Hasher& h, const Item& i) {
   HashHead(h, i);
-  h(i.kind);
-  h(i.labelWidth);
+  h(i.kind); h(i.age); h(i.value); h(i.attractState); h(i.attractTimer); h(i.labelWidth);
 }
 
 }  // namespace
