@@ -1283,3 +1283,35 @@ TEST_F(OptionTest, LaunchedOptionsLetTheGameOverCome) {
   EXPECT_EQ(P().state, PlayerGameOver);
   EXPECT_EQ(frames, 121);
 }
+
+// The option item pickup adds an option at the ship, switches every option to the item's type
+// and gives the block that type's start values.
+TEST_F(OptionTest, OptionItemPickupAddsAnOptionAndSwitchesTheType) {
+  StartNormal();
+  P().x = 180;
+  P().y = 400;
+  AddOptions(2, OptionWing);
+  P().optionClassLevel[OptionColorOf(OptionReverse)] = 1;  // the item keeps its class
+  ConstructItem(W(), 5 + OptionReverse, 180, 400, 90, 0);
+  FeedInput({});
+  UpdateItems(W());
+  EXPECT_EQ(world->items.count, 0);
+  EXPECT_EQ(P().optionCount, 3);
+  EXPECT_EQ(P().optionType, OptionReverse);
+  EXPECT_FLOAT_EQ(P().formation.angle, 90.0f);
+  EXPECT_FLOAT_EQ(P().formation.radius, 80.0f);
+  EXPECT_FLOAT_EQ(P().optionTail->x, 180.0f);
+
+  // With twelve options a new type only switches; the same type scores 2000.
+  while (P().optionCount < OptionCountMax)
+    new Option(&P().optionHead, &P().optionTail, &P().optionCount, P().x, P().y);
+  ConstructItem(W(), 5 + OptionWing, 180, 400, 90, 0);
+  UpdateItems(W());
+  EXPECT_EQ(P().optionCount, OptionCountMax);
+  EXPECT_EQ(P().optionType, OptionWing);
+  EXPECT_FLOAT_EQ(P().formation.angle, 0.0f);
+  const int score = P().scoreLow;
+  ConstructItem(W(), 5 + OptionWing, 180, 400, 90, 0);
+  UpdateItems(W());
+  EXPECT_EQ(P().scoreLow - score, 2000);
+}
