@@ -244,14 +244,16 @@ void UpdateOptionFormation(GameWorld* world, Option* o, int i) {
       break;
     }
     case OptionHunter: {
+      // Like every target rule beside the facing, the choice follows the move: the point is
+      // taken from the target as it stands.
       p.formation.angle = NormalizeAngle(p.formation.angle);
-      if (!shot) o->target = nullptr;
-      else AcquireOptionTarget(world, o);
       float qx, qy;
       PolarToXY(&qx, &qy, Ring(i, n, p.formation.angle), 6.0f);
       if (Enemy* e = o->target) SetPoint(o, e->x + qx, e->y + SizeOf(e) + F(8 * i));
       else SetPoint(o, p.x + qx, p.y + 24.0f + F(8 * i));
       o->MoveToward(1.0f);
+      if (!shot) o->target = nullptr;
+      else AcquireOptionTarget(world, o);
       FaceTargetOr(o, 90.0f, 12.0f, 2.0f);
       break;
     }
@@ -259,10 +261,10 @@ void UpdateOptionFormation(GameWorld* world, Option* o, int i) {
     case OptionFragarach:
       // The target comes from the hook (steering) and goes when the shot is released.
       Walk(o, p.optionType == OptionAnchor ? 1.0f : 0.6f);
-      if (!shot) o->target = nullptr;
       if (Enemy* e = o->target) SetPoint(o, e->x + o->work[0], e->y + SizeOf(e) + o->work[1]);
       else SetPoint(o, f.centerX + o->work[0], f.centerY + o->work[1]);
       o->MoveToward(2.0f);
+      if (!shot) o->target = nullptr;
       FaceTargetOr(o, 90.0f + 6.0f * F(2 * i - (n - 1)) / 2.0f, 12.0f, 2.0f);
       break;
     case OptionHoming:

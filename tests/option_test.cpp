@@ -687,13 +687,20 @@ TEST_F(OptionTest, HunterAndAnchorSitOnTheirTarget) {
   AddOptions(2, OptionHunter);
   Enemy* e = MakeEnemy(100, 200);
   const float size = MaxFloat(e->sprite.scaleX, e->sprite.scaleY) * e->sprite.radius;
+  // The target is chosen after the move: the point follows it from the next frame on.
   Frame({InputShot});
   EXPECT_EQ(At(1)->target, e);
-  const Pt q = Polar(NormalizeAngle(P().formation.angle) + 180.0f, 6);
+  EXPECT_NEAR(At(1)->targetY, P().y + 24 + 8, 1e-3);
+  Frame({InputShot});
+  Pt q = Polar(NormalizeAngle(P().formation.angle) + 180.0f, 6);
   EXPECT_NEAR(At(1)->targetX, 100 + q.x, 1e-3);
   EXPECT_NEAR(At(1)->targetY, 200 + size + 8, 1e-3);
-  Frame();
+  Frame();  // released: one more frame at the target, which is then dropped
+  q = Polar(NormalizeAngle(P().formation.angle) + 180.0f, 6);
+  EXPECT_NEAR(At(1)->targetX, 100 + q.x, 1e-3);
   EXPECT_EQ(At(1)->target, nullptr);
+  Frame();
+  EXPECT_NEAR(At(1)->targetY, P().y + 24 + 8, 1e-3);
 
   P().optionType = OptionAnchor;
   ResetOptionFormation(W());
@@ -703,7 +710,8 @@ TEST_F(OptionTest, HunterAndAnchorSitOnTheirTarget) {
   EXPECT_NEAR(At(0)->targetX, 100 + At(0)->work[0], 1e-3);
   EXPECT_NEAR(At(0)->targetY, 200 + size + At(0)->work[1], 1e-3);
   Frame();
-  EXPECT_EQ(At(0)->target, nullptr);  // dropped with the shot released
+  EXPECT_NEAR(At(0)->targetX, 100 + At(0)->work[0], 1e-3);
+  EXPECT_EQ(At(0)->target, nullptr);  // dropped with the shot released, after the move
 }
 
 TEST_F(OptionTest, GespenstBlinksBesideItsTargetOnItsShots) {
