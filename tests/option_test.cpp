@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -120,11 +119,6 @@ class OptionTest : public ::testing::Test {
     e->SetScaleUniform(1.0f);
     e->hp = e->maxHp = hp;
     return e;
-  }
-  int CountShots(int kind) {
-    int n = 0;
-    for (PlayerShot* s = world->shots.head; s; s = s->next) n += s->kind == kind;
-    return n;
   }
   int CountItems() { return world->items.count; }
 };
@@ -1300,7 +1294,7 @@ TEST_F(OptionTest, OptionItemPickupAddsAnOptionAndSwitchesTheType) {
   P().y = 400;
   AddOptions(2, OptionWing);
   P().optionClassLevel[OptionColorOf(OptionReverse)] = 1;  // the item keeps its class
-  ConstructItem(W(), 5 + OptionReverse, 180, 400, 90, 0);
+  ConstructItem(W(), ItemOptionFirst + OptionReverse, 180, 400, 90, 0);
   FeedInput({});
   UpdateItems(W());
   EXPECT_EQ(world->items.count, 0);
@@ -1313,13 +1307,13 @@ TEST_F(OptionTest, OptionItemPickupAddsAnOptionAndSwitchesTheType) {
   // With twelve options a new type only switches; the same type scores 2000.
   while (P().optionCount < OptionCountMax)
     new Option(&P().optionHead, &P().optionTail, &P().optionCount, P().x, P().y);
-  ConstructItem(W(), 5 + OptionWing, 180, 400, 90, 0);
+  ConstructItem(W(), ItemOptionFirst + OptionWing, 180, 400, 90, 0);
   UpdateItems(W());
   EXPECT_EQ(P().optionCount, OptionCountMax);
   EXPECT_EQ(P().optionType, OptionWing);
   EXPECT_FLOAT_EQ(P().formation.angle, 0.0f);
   const int score = P().scoreLow;
-  ConstructItem(W(), 5 + OptionWing, 180, 400, 90, 0);
+  ConstructItem(W(), ItemOptionFirst + OptionWing, 180, 400, 90, 0);
   UpdateItems(W());
   EXPECT_EQ(P().scoreLow - score, 2000);
 }
