@@ -1294,7 +1294,7 @@ TEST_F(OptionTest, OptionItemPickupAddsAnOptionAndSwitchesTheType) {
   P().y = 400;
   AddOptions(2, OptionWing);
   P().optionClassLevel[OptionColorOf(OptionReverse)] = 1;  // the item keeps its class
-  ConstructItem(W(), ItemOptionFirst + OptionReverse, 180, 400, 90, 0);
+  ConstructItem(W(), static_cast<int>(ItemOptionFirst) + OptionReverse, 180, 400, 90, 0);
   FeedInput({});
   UpdateItems(W());
   EXPECT_EQ(world->items.count, 0);
@@ -1307,13 +1307,13 @@ TEST_F(OptionTest, OptionItemPickupAddsAnOptionAndSwitchesTheType) {
   // With twelve options a new type only switches; the same type scores 2000.
   while (P().optionCount < OptionCountMax)
     new Option(&P().optionHead, &P().optionTail, &P().optionCount, P().x, P().y);
-  ConstructItem(W(), ItemOptionFirst + OptionWing, 180, 400, 90, 0);
+  ConstructItem(W(), static_cast<int>(ItemOptionFirst) + OptionWing, 180, 400, 90, 0);
   UpdateItems(W());
   EXPECT_EQ(P().optionCount, OptionCountMax);
   EXPECT_EQ(P().optionType, OptionWing);
   EXPECT_FLOAT_EQ(P().formation.angle, 0.0f);
   const int score = P().scoreLow;
-  ConstructItem(W(), ItemOptionFirst + OptionWing, 180, 400, 90, 0);
+  ConstructItem(W(), static_cast<int>(ItemOptionFirst) + OptionWing, 180, 400, 90, 0);
   UpdateItems(W());
   EXPECT_EQ(P().scoreLow - score, 2000);
 }
