@@ -120,6 +120,5 @@ void UpdateEnemies(GameWorld* world);
 
 // Ends an enemy's life (explosion, drops, score; a boss's first kill starts its death
 // sequence). rewarded false pays nothing; cause is the HitSource, 0 from a death sequence, -1 for
-// an orphaned part. Does nothing when dyingCounter is not 0. Its body comes with enemy death;
-// it must call UnhookEnemyFromFamily.
+// an orphaned part. Does nothing when dyingCounter is not 0 (enemy/EnemyDeath.cpp).
 void KillEnemy(bool rewarded, GameWorld* world, int cause, Enemy* e);

@@ -86,6 +86,12 @@ void SteerEnemyTowardPlayer(const GameWorld* world, Enemy* e, float g, float kx,
   SteerEnemyToward(e, world->player.x, world->player.y, g, kx, ky);
 }
 
+void DampAndPushEnemy(Enemy* e, float k, float angle, float g) {
+  float ax = 0, ay = 0;
+  PolarToXY(&ax, &ay, angle, g);
+  e->SetVelocityXY(e->vx * k + ax, e->vy * k + ay);
+}
+
 void PlaceEnemyLaunchers(Enemy* e) {
   for (int i = 0; i < e->launcherCount && i < kEnemyLauncherMax; ++i) {
     EnemyLauncher& l = e->launchers[i];

@@ -57,6 +57,8 @@ void SteerEnemyFrom(Enemy* e, float fromX, float fromY, float tx, float ty, floa
 // The same from the body's position.
 void SteerEnemyToward(Enemy* e, float tx, float ty, float g, float kx, float ky);
 void SteerEnemyTowardPlayer(const GameWorld* world, Enemy* e, float g, float kx, float ky);
+// velocity = k x velocity + polar(angle, g): a damped push along a given angle.
+void DampAndPushEnemy(Enemy* e, float k, float angle, float g);
 
 // ---- Motion tail -----------------------------------------------------------------------------
 
