@@ -6,6 +6,7 @@
 #include "enemy/EnemyHelpers.h"
 #include "platform/Input.h"
 #include "platform/SoundSystem.h"
+#include "player/Bomb.h"
 #include "player/Item.h"
 #include "player/Option.h"
 #include "player/PlayerShot.h"
@@ -16,10 +17,6 @@
 #include "world/Random.h"
 
 namespace {
-
-// The main shot's mode while the burst bomb fires (Player::shotMode); it lets type 17 raise a
-// colour's class one level further.
-constexpr int kShotModeBurst = 3;
 
 constexpr int kOptionColours = 6;
 constexpr int kOptionClassMax = 3;
@@ -150,7 +147,7 @@ void SpawnDropFlash(GameWorld* world, Enemy* e) {
 void DeathExtras17(GameWorld* world, int cause, Enemy* e) {
   Player& p = world->player;
   const int colour = ColourOfOptionType(p.optionType);
-  const int limit = p.shotMode == kShotModeBurst ? 3 : 2;
+  const int limit = p.shotMode == ShotModeBurst ? 3 : 2;
   if (cause == HitSourceBomb && p.optionClassLevel[colour] < limit) {
     RaiseClassAndDrop(world, e, colour);
   } else if (cause >= HitSourceRing) {

@@ -7,6 +7,7 @@
 #include "app/FrameLoop.h"
 #include "platform/Input.h"
 #include "platform/SoundSystem.h"
+#include "player/Bomb.h"
 #include "player/Option.h"
 #include "player/PlayerShot.h"
 #include "world/GameWorld.h"
@@ -14,12 +15,6 @@
 #include "world/Random.h"
 
 namespace {
-
-// Player::optionFireMode values.
-constexpr int FireModeSilent = -1;
-constexpr int FireModeNormal = 0;
-constexpr int FireModeSpread = 4;
-constexpr int FireModeBeam = 5;
 
 constexpr int SpreadShotRow = 363;
 constexpr int BeamShotRow = 365;
@@ -99,7 +94,7 @@ void FireOptionShots(GameWorld* world) {
   int i = 0;
   for (Option* o = p.optionHead; o; o = o->next, ++i) {
     switch (p.optionFireMode) {
-      case FireModeNormal:
+      case OptionFireNormal:
         if (o->fireTimer > 0) o->fireTimer -= 1;
         if (Held(InputShot) && o->fireTimer == 0) {
           o->fireTimer = OptionFirePeriodOf(p.optionType);
@@ -107,7 +102,7 @@ void FireOptionShots(GameWorld* world) {
           RequestSoundEffect(SeShot);
         }
         break;
-      case FireModeSpread:
+      case OptionFireSpread:
         if (o->fireTimer == 0) {
           const float angle = o->facing - 40.0f + RandomFloat(80.0f);
           PlayerShot* s = MakeShot(world, ShotBombSpread, HitSourceBomb, 4, p.optionCount + 4, o, angle, 16.0f);
@@ -118,7 +113,7 @@ void FireOptionShots(GameWorld* world) {
         }
         o->fireTimer = o->fireTimer == 0 ? 1 : 0;
         break;
-      case FireModeBeam:
+      case OptionFireBeam:
         if (o->fireTimer == 0) {
           PlayerShot* s = MakeShot(world, ShotBombBeam, HitSourceBomb, 6, p.optionCount + 6, o, o->facing, 20.0f);
           s->damage = ScaledDamage(s->damage, 3 * static_cast<int64_t>(level) + 10, 18);
@@ -127,7 +122,7 @@ void FireOptionShots(GameWorld* world) {
         }
         o->fireTimer = o->fireTimer == 0 ? 1 : 0;
         break;
-      case FireModeSilent:
+      case OptionFireSilent:
       default: break;  // the timers stand still
     }
   }

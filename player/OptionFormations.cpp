@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/Input.h"
+#include "player/Bomb.h"
 #include "player/Option.h"
 #include "world/GameWorld.h"
 #include "world/MathUtil.h"
@@ -132,7 +133,7 @@ void Drift(Option* o, const Player& p, int i) {
 // Gespenst blinks to a random spot beside its target on each of its shots: on normal fire
 // frames, or every 8th frame of a bomb that drives the options' fire.
 bool GespenstTeleportFrame(const Player& p, const Option* o) {
-  if (p.optionFireMode == 0 && o->fireTimer % OptionFirePeriodOf(p.optionType) == 0) return true;
+  if (p.optionFireMode == OptionFireNormal && o->fireTimer % OptionFirePeriodOf(p.optionType) == 0) return true;
   return p.bombFrames > 20 && p.bombFrames % 8 == 5 && p.optionFireMode > 0;
 }
 

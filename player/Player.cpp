@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "app/FrameLoop.h"
+#include "player/Bomb.h"
 #include "platform/Input.h"
 #include "world/Effect.h"
 #include "world/GameWorld.h"
@@ -337,7 +338,7 @@ void UpdatePlayer(GameWorld* world) {
   p->scrollPhaseX = std::fmod((p->x - p->prevX) / 3.0f + p->scrollPhaseX + 60.0f, 60.0f);
   p->scrollPhaseY = std::fmod(p->scrollPhaseY + p->scrollSpeedY + 60.0f, 60.0f);
 
-  // HOOK(bombs): the bomb step runs here.
+  UpdateBomb(world);
 
   if (p->invincibleFrames > 0) {
     p->invincibleFrames -= 1;

@@ -5,6 +5,7 @@
 #include "enemy/Enemy.h"
 #include "platform/Input.h"
 #include "platform/SoundSystem.h"
+#include "player/Bomb.h"
 #include "player/Player.h"
 #include "player/PlayerShot.h"
 #include "world/Collision.h"
@@ -16,7 +17,6 @@
 
 namespace {
 
-constexpr int ShotModeNormal = 0;
 constexpr float MainShotSpeed = 16.0f;
 
 uint32_t Grey(int k) {
@@ -212,8 +212,7 @@ void UpdatePlayerShots(GameWorld* world) {
   const bool flying = p->state == PlayerNormal || p->state == PlayerShieldHit;
   if (flying) {
     if (p->shotMode == ShotModeNormal) FireMainShot(world);
-    // HOOK(bombs): shot modes 2..5 (ring, burst, spread, beam) fire their attacks here; -1 and 1
-    // fire nothing.
+    FireBombAttack(world);  // shot modes 2..5; -1 and 1 fire nothing
     FireOptionShots(world);
   }
 

@@ -9,6 +9,7 @@
 #include "enemy/Enemy.h"
 #include "platform/Input.h"
 #include "platform/SoundSystem.h"
+#include "player/Bomb.h"
 #include "player/Item.h"
 #include "player/Option.h"
 #include "player/PlayerShot.h"
@@ -732,7 +733,7 @@ TEST_F(OptionTest, GespenstBlinksBesideItsTargetOnItsShots) {
   EXPECT_FLOAT_EQ(o->x, x);
   EXPECT_FLOAT_EQ(o->y, y);
   // During a spread or beam bomb: every 8th frame from frame 21.
-  P().optionFireMode = 4;
+  P().optionFireMode = OptionFireSpread;
   P().bombFrames = 29;
   step = g_randomStep;
   UpdateOptions(W());
@@ -1150,7 +1151,7 @@ TEST_F(OptionTest, BombFireModesOfTheOptions) {
   AddOptions(2);
   At(0)->fireTimer = 3;  // a leftover from normal fire: the toggle makes it 0
   At(1)->fireTimer = 3;
-  P().optionFireMode = 4;
+  P().optionFireMode = OptionFireSpread;
   P().bombFrames = 22;
   FeedInput({});  // the bomb fire needs no button
   int step = g_randomStep;
@@ -1177,7 +1178,7 @@ TEST_F(OptionTest, BombFireModesOfTheOptions) {
   EXPECT_EQ(world->shots.count, 2);  // every second frame
 
   world->shots.Clear();
-  P().optionFireMode = 5;
+  P().optionFireMode = OptionFireBeam;
   P().bombFrames = 25;
   FireOptionShots(W());  // timers 0: both fire
   FireOptionShots(W());  // timers 1: the toggle frame
@@ -1195,7 +1196,7 @@ TEST_F(OptionTest, BombFireModesOfTheOptions) {
 
   // Silent: nothing fires and the timers stand still.
   world->shots.Clear();
-  P().optionFireMode = -1;
+  P().optionFireMode = OptionFireSilent;
   At(0)->fireTimer = 5;
   FeedInput({InputShot});
   step = g_randomStep;
@@ -1221,9 +1222,9 @@ TEST_F(OptionTest, TypesAndPeriodsOutsideTheTables) {
     EXPECT_EQ(world->shots.count, 3) << type;
     EXPECT_EQ(At(0)->fireTimer, 8) << type;  // the "nothing" entry
     EXPECT_EQ(world->effects.count, 3) << type;
-    P().optionFireMode = 4;
+    P().optionFireMode = OptionFireSpread;
     FireOptionShots(W());
-    P().optionFireMode = 5;
+    P().optionFireMode = OptionFireBeam;
     FireOptionShots(W());
   }
   // A zero period fires every frame and Feather's rhythm does not divide by it.
@@ -1316,4 +1317,35 @@ TEST_F(OptionTest, OptionItemPickupAddsAnOptionAndSwitchesTheType) {
   ConstructItem(W(), static_cast<int>(ItemOptionFirst) + OptionWing, 180, 400, 90, 0);
   UpdateItems(W());
   EXPECT_EQ(P().scoreLow - score, 2000);
+}
+
+// A chained spread bomb silences the options for its first 20 frames, timers standing still,
+// then they fire its shots every second frame.
+TEST_F(OptionTest, SpreadBombDrivesTheOptionsFromItsTwentyFirstFrame) {
+  StartNormal();
+  AddOptions(2);
+  auto step = [&](const std::vector<int>& held) {
+    Frame(held);
+    FireOptionShots(W());
+  };
+  auto spreadShots = [&]() {
+    int n = 0;
+    for (PlayerShot* s = world->shots.head; s; s = s->next) n += s->kind == ShotBombSpread;
+    return n;
+  };
+  step({InputBomb, InputShot});  // a ring bomb
+  for (int f = 0; f < 3; ++f) step({InputShot});
+  step({InputBomb, InputShot});  // chained on its 5th frame, shot held: spread
+  ASSERT_EQ(P().bombKind, BombSpread);
+  EXPECT_EQ(P().optionFireMode, OptionFireSilent);
+  const int timer = At(0)->fireTimer;
+  for (int f = 1; f <= 20; ++f) {
+    step({InputShot});
+    EXPECT_EQ(At(0)->fireTimer, timer) << f;
+  }
+  EXPECT_EQ(spreadShots(), 0);
+  for (int f = 21; f <= 60; ++f) step({});
+  EXPECT_EQ(P().optionFireMode, OptionFireSpread);
+  EXPECT_GE(spreadShots(), 38);
+  EXPECT_LE(spreadShots(), 40);
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "player/Bomb.h"
 #include "world/GameWorld.h"
 #include "world/MathUtil.h"
 #include "world/ObjectList.h"
@@ -83,18 +84,8 @@ void UpdateWanderBurst(GameWorld* world, Effect* e, int a) {
 // Ring emitter (the counter bomb): six rings of twelve ring shots around its own position.
 void UpdateRingEmitter(GameWorld* world, Effect* e, int a) {
   if (a % 5 != 1) return;
-  const float r = RandomFloat(360.0f);
   const int p = e->params[0];
-  for (int i = 0; i < 12; ++i) {
-    float ox, oy;
-    PolarToXY(&ox, &oy, 30.0f * static_cast<float>(i) + r,
-              static_cast<float>(a) * (static_cast<float>(p) / 20.0f + 5.0f) + 32.0f);
-    PlayerShot* s = ConstructPlayerShot(world, ShotBombRing, HitSourceRing, p + 20, 100, e->x + ox, e->y + oy, r,
-                                        0.0f);
-    s->SetShotRow(ShotRowBombRing);
-    s->SetScaleUniform(static_cast<float>(p) / 32.0f + 1.0f);
-    s->facing = RandomFloat(360.0f);
-  }
+  FireBombRing(world, e->x, e->y, a, p, p + 20, 100);
 }
 
 }  // namespace
