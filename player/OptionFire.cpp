@@ -16,17 +16,13 @@
 
 namespace {
 
-constexpr int SpreadShotRow = 363;
-constexpr int BeamShotRow = 365;
-
 int Held(int index) { return g_gameInput[index] != 0 ? 1 : 0; }
 
 int AbsInt(int v) { return v < 0 ? -v : v; }
 
 PlayerShot* MakeShot(GameWorld* world, int kind, int hitBit, int mul, int div, const Option* o, float angle,
                      float speed) {
-  ShotList& l = world->shots;
-  return new PlayerShot(kind, hitBit, mul, div, &l.head, &l.tail, &l.count, o->x, o->y, angle, speed);
+  return ConstructPlayerShot(world, kind, hitBit, mul, div, o->x, o->y, angle, speed);
 }
 
 PlayerShot* MakeOptionShot(GameWorld* world, int kind, const Option* o, float angle, float speed) {
@@ -41,8 +37,7 @@ int32_t ScaledDamage(int32_t damage, int64_t factor, int64_t divisor) {
 
 // The bomb shots take their own row, start on the bomb's animation frame and alternate frames.
 void SetBombShotLook(PlayerShot* s, int row, int bombFrames) {
-  s->SetObjectSprite(row);
-  SetHitShapeFromTable(s->hitShape, row);
+  s->SetShotRow(row);
   s->age = bombFrames % 4;
   if (s->age == 2 || s->age == 3) s->sprite.srcU += 40.0f;
 }
@@ -107,7 +102,7 @@ void FireOptionShots(GameWorld* world) {
           const float angle = o->facing - 40.0f + RandomFloat(80.0f);
           PlayerShot* s = MakeShot(world, ShotBombSpread, HitSourceBomb, 4, p.optionCount + 4, o, angle, 16.0f);
           s->damage = ScaledDamage(s->damage, static_cast<int64_t>(level) + 10, 85);
-          SetBombShotLook(s, SpreadShotRow, p.bombFrames);
+          SetBombShotLook(s, ShotRowBombSpread, p.bombFrames);
           s->facing = RandomFloat(360.0f);
           s->SetScaleUniform(0.7f);
         }
@@ -117,7 +112,7 @@ void FireOptionShots(GameWorld* world) {
         if (o->fireTimer == 0) {
           PlayerShot* s = MakeShot(world, ShotBombBeam, HitSourceBomb, 6, p.optionCount + 6, o, o->facing, 20.0f);
           s->damage = ScaledDamage(s->damage, 3 * static_cast<int64_t>(level) + 10, 18);
-          SetBombShotLook(s, BeamShotRow, p.bombFrames);
+          SetBombShotLook(s, ShotRowBombBeam, p.bombFrames);
           s->SetScale(2.0f, 1.2f);
         }
         o->fireTimer = o->fireTimer == 0 ? 1 : 0;

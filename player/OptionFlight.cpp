@@ -21,8 +21,7 @@ constexpr int TrailSpriteRow = 156;
 constexpr int DoubleTapFramesMax = 6;
 
 Item* DropPowerItem(GameWorld* world, float x, float y, float angle, float speed) {
-  ItemList& l = world->items;
-  return new Item(ItemPower, &l.head, &l.tail, &l.count, x, y, angle, speed);
+  return ConstructItem(world, ItemPower, x, y, angle, speed);
 }
 
 void RemoveLaunched(Player& p, Option* o) {
