@@ -10,7 +10,9 @@
 #include "platform/Platform.h"
 #include "platform/SoundSystem.h"
 #include "platform/Window.h"
+#include "frontend/Menus.h"
 #include "frontend/ReplayData.h"
+#include "frontend/ResultScreen.h"
 #include "enemy/Enemy.h"
 #include "enemy/EnemySpawner.h"
 #include "world/Collision.h"
@@ -87,18 +89,18 @@ void RunMenuScene(SoundSystem* sound, GameWorld* world, int* pad) {
   switch (s) {
     case SceneTitle:
       if (g_sceneFrame == 1) sound->PlayBgm(BgmTitle);
-      // HOOK(menus): RunTitleMenu(sound, world);
+      RunTitleMenu(sound, world);
       if (LivePressed(InputEscape)) g_quitRequested = 1;
       break;
     case SceneConfig:
-      // HOOK(menus): RunConfigMenu(sound, world, pad);
+      RunConfigMenu(sound, world, pad);
       if (LivePressed(InputEscape)) {
         g_scene = SceneTitle;
         g_sceneFrame = 0;
       }
       break;
     case SceneResult:
-      // HOOK(menus): RunResultScreen(world, sound);
+      RunResultScreen(world, sound);
       if (g_scene != s && g_cmdPlayReplay == 1) g_quitRequested = 1;
       break;
     case SceneQuit:

@@ -9,6 +9,7 @@
 #include "world/EnemyBullet.h"
 #include "world/GameWorld.h"
 #include "world/MathUtil.h"
+#include "world/Random.h"
 
 float AngleFromTo(float px, float py, float qx, float qy) { return Atan2Deg(py - qy, qx - px); }
 
@@ -197,3 +198,10 @@ Enemy* LaunchEnemy(GameWorld* world, int type, float x, float y, float direction
   EnemyList& l = world->enemies;
   return ConstructEnemy(type, &l.head, &l.tail, &l.count, x, y, direction, speed);
 }
+
+int RandomSign() {
+  const int r = RandomInt(2);
+  return 2 * r - 1;
+}
+
+float RandomSignFloat() { return static_cast<float>(RandomSign()); }

@@ -116,3 +116,10 @@ void FinishBossDeathSequence(GameWorld* world, Enemy* e, int flagValue);
 // A new independent enemy (a launched drone) in the world's enemy list; null when the type has
 // no row or the allocation failed.
 Enemy* LaunchEnemy(GameWorld* world, int type, float x, float y, float direction, float speed);
+
+// ---- Random helpers --------------------------------------------------------------------------
+
+// 2 x RandomInt(2) - 1: a random side, +1 or -1 (one draw).
+int RandomSign();
+// The same as a float factor.
+float RandomSignFloat();

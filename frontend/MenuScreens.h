@@ -1,5 +1,6 @@
 #pragma once
-// Drawing of the title, configuration and result screens, called by the frame renderer.
+// Drawing of the title, configuration and result screens, called by the frame renderer in their
+// scenes. The menus draw from the globals; the world is used by the result dialog only.
 
 class Graphics;
 class GameWorld;
