@@ -1,6 +1,8 @@
 #include "enemy/EnemyDispatch.h"
 
 #include "enemy/Enemies00To01.h"
+#include "enemy/Enemies02To07.h"
+#include "enemy/Enemies08To11.h"
 
 // Each enemy family file registers the bodies of the types it owns with RegisterEnemyTypeCode
 // and adds its call below. Types without a call keep empty bodies: they move on their velocity
@@ -11,6 +13,8 @@ void RegisterSpinningMidBosses();  // types 70 to 81 (Enemies70To81.cpp)
 
 void RegisterEnemyFamilies() {
   RegisterPhasedEnemies();
+  RegisterEnemyFamilySmallA();
+  RegisterEnemyFamilySmallB();
   RegisterDroneEnemies();
   RegisterMixedEnemies();
   RegisterSpinningMidBosses();

@@ -211,3 +211,10 @@ int RandomSign() {
 }
 
 float RandomSignFloat() { return static_cast<float>(RandomSign()); }
+
+void SetPartsIntReg(Enemy* e, int index, int value) {
+  if (index < 0 || index >= kEnemyRegisterCount) return;
+  for (int i = 0; i < e->childCount && i < kEnemyChildMax; ++i) {
+    if (e->children[i]) e->children[i]->intRegs[index] = value;
+  }
+}

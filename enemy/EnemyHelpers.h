@@ -127,3 +127,9 @@ Enemy* LaunchEnemy(GameWorld* world, int type, float x, float y, float direction
 int RandomSign();
 // The same as a float factor.
 float RandomSignFloat();
+
+// ---- Switching parts -------------------------------------------------------------------------
+
+// Each part that still exists gets intRegs[index] = value (a parent switching its parts' fire
+// or spin); an index outside the register array changes nothing.
+void SetPartsIntReg(Enemy* e, int index, int value);
