@@ -123,3 +123,11 @@ Enemy* LaunchEnemy(GameWorld* world, int type, float x, float y, float direction
 int RandomSign();
 // The same as a float factor.
 float RandomSignFloat();
+
+// ---- Appended: shot origins and accelerating bullets -----------------------------------------
+
+// The angle from launch point i's shot origin (a barrel's muzzle, a point itself) to the player.
+float AngleFromShotOriginToPlayer(const GameWorld* world, const Enemy* e, int launcher);
+// The finishing set with the acceleration along a given (unnormalised) angle, as the attack
+// formulas write it: SetBulletAccelPolar(angle, accel), acceleration factor, friction, stretch.
+void SetBulletAccelAt(EnemyBullet* b, float angle, float accel, float accelFactor, float friction, float stretch);
