@@ -264,8 +264,11 @@ TEST_F(Carriers, HeavyShipFansBurstsAndRingsByDifficulty) {
         EXPECT_EQ(e->phase, 2);
         EXPECT_EQ((e->phaseFrames - 1) % 4, 0);
         EXPECT_EQ(burst, 2 * c.bolts);
-        for (const EnemyBullet* b : made)
-          if (b->type == 377) EXPECT_FLOAT_EQ(b->speed, 1.6f * g_bulletSpeedBase);
+        for (const EnemyBullet* b : made) {
+          if (b->type == 377) {
+            EXPECT_FLOAT_EQ(b->speed, 1.6f * g_bulletSpeedBase);
+          }
+        }
         bursts += 1;
       }
       if (ring) {

@@ -45,7 +45,12 @@ TEST_F(MineLayers, LayerFansMinesAndArmourByDifficulty) {
     for (int age = 1; age <= c.firstMine + c.interval * c.mines + 10; ++age) {
       e->hp = e->maxHp - 10;
       const int before = static_cast<int>(EnemiesOfType(world.get(), 26).size());
+      const int step = g_randomStep;
       const std::vector<EnemyBullet*> made = Step();
+      const int laid = static_cast<int>(EnemiesOfType(world.get(), 26).size()) - before;
+      int setUps = 0;
+      for (const Enemy* m : EnemiesOfType(world.get(), 26)) setUps += m->age == 1;
+      EXPECT_EQ(DrawsSince(step), 2 * laid + 3 * setUps);  // speed, direction; a mine's set-up
       ASSERT_EQ(e->age, age);
       EXPECT_EQ(e->hp, age < c.armouredUntil ? e->maxHp : e->maxHp - 10) << age;
       const int fan = CountType(made, 58);
@@ -69,8 +74,10 @@ TEST_F(MineLayers, LayerFansMinesAndArmourByDifficulty) {
         EXPECT_EQ(e->childCount, 0);  // a link only
         const float v = static_cast<float>(mineAges.size() - 1);
         // A mine appended behind a mine runs its first frame in the same walk and has braked.
-        if (m->age == 0) EXPECT_GE(m->speed, 9.0f + 0.6f * v - 1e-4f);
-        if (m->age == 0) EXPECT_LT(m->speed, 11.0f + 0.6f * v + 1e-4f);
+        if (m->age == 0) {
+          EXPECT_GE(m->speed, 9.0f + 0.6f * v - 1e-4f);
+          EXPECT_LT(m->speed, 11.0f + 0.6f * v + 1e-4f);
+        }
       }
     }
     std::vector<int> wantAges{c.fanAge}, wantSizes{c.fan};
