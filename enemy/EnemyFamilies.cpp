@@ -9,6 +9,8 @@
 // and never fire. Runs once, on the first use of the dispatch table.
 void RegisterDroneEnemies();       // types 12 to 15 (Enemies12To15.cpp)
 void RegisterMixedEnemies();       // types 16 to 19 (Enemies16To19.cpp)
+void RegisterCarrierEnemies();     // types 20 to 24 (Enemies20To24.cpp)
+void RegisterMineLayerEnemies();   // types 25 to 27 (Enemies25To27.cpp)
 void RegisterSpinningMidBosses();  // types 70 to 81 (Enemies70To81.cpp)
 
 void RegisterEnemyFamilies() {
@@ -17,5 +19,7 @@ void RegisterEnemyFamilies() {
   RegisterEnemyFamilySmallB();
   RegisterDroneEnemies();
   RegisterMixedEnemies();
+  RegisterCarrierEnemies();
+  RegisterMineLayerEnemies();
   RegisterSpinningMidBosses();
 }

@@ -218,3 +218,17 @@ void SetPartsIntReg(Enemy* e, int index, int value) {
     if (e->children[i]) e->children[i]->intRegs[index] = value;
   }
 }
+
+float AngleFromShotOriginToPlayer(const GameWorld* world, const Enemy* e, int launcher) {
+  float ox = 0, oy = 0, unused = 0;
+  ShotOriginOf(e, launcher, &ox, &oy, &unused);
+  return AngleToPlayer(world, ox, oy);
+}
+
+void SetBulletAccelAt(EnemyBullet* b, float angle, float accel, float accelFactor, float friction, float stretch) {
+  if (!b) return;
+  b->SetBulletAccelPolar(angle, accel);
+  b->accelFactor = accelFactor;
+  b->friction = friction;
+  b->stretch = stretch;
+}

@@ -133,3 +133,11 @@ float RandomSignFloat();
 // Each part that still exists gets intRegs[index] = value (a parent switching its parts' fire
 // or spin); an index outside the register array changes nothing.
 void SetPartsIntReg(Enemy* e, int index, int value);
+
+// ---- Appended: shot origins and accelerating bullets -----------------------------------------
+
+// The angle from launch point i's shot origin (a barrel's muzzle, a point itself) to the player.
+float AngleFromShotOriginToPlayer(const GameWorld* world, const Enemy* e, int launcher);
+// The finishing set with the acceleration along a given (unnormalised) angle, as the attack
+// formulas write it: SetBulletAccelPolar(angle, accel), acceleration factor, friction, stretch.
+void SetBulletAccelAt(EnemyBullet* b, float angle, float accel, float accelFactor, float friction, float stretch);
