@@ -479,8 +479,16 @@ TEST_F(EnemyDeath, RevengeFansAndPartExtras) {
   drone->parent = parent;
   EnemyBullet* held = nullptr;
   drone->intRegs[0] = SpawnEnemyBulletWithId(world.get(), &held, 3, 0, 50, 50, 0, 0, 1, 1);
+  drone->age = 5;
   KillEnemy(true, world.get(), HitSourceMainShot, drone);
   EXPECT_EQ(held->baseX, -128000.0f);
+  // A mine killed before its first frame holds no bullet: id 0 belongs to someone else.
+  Enemy* fresh = Make(26);
+  EnemyBullet* other = nullptr;
+  ClearBulletList(&world->bullets);
+  ASSERT_EQ(SpawnEnemyBulletWithId(world.get(), &other, 3, 0, 60, 60, 0, 0, 1, 1), 0);
+  KillEnemy(false, world.get(), HitSourceMainShot, fresh);
+  EXPECT_EQ(other->baseX, 60.0f);
   EXPECT_EQ(Score(), 2500);
 
   Enemy* boss = Make(29);
