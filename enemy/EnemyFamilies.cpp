@@ -7,9 +7,11 @@
 // and never fire. Runs once, on the first use of the dispatch table.
 void RegisterDroneEnemies();  // types 12 to 15 (Enemies12To15.cpp)
 void RegisterMixedEnemies();  // types 16 to 19 (Enemies16To19.cpp)
+void RegisterLargeShipEnemies();  // types 64 to 66 (Enemies64To66.cpp)
 
 void RegisterEnemyFamilies() {
   RegisterPhasedEnemies();
   RegisterDroneEnemies();
   RegisterMixedEnemies();
+  RegisterLargeShipEnemies();
 }

@@ -205,3 +205,16 @@ int RandomSign() {
 }
 
 float RandomSignFloat() { return static_cast<float>(RandomSign()); }
+
+void PlacePartAboutParent(Enemy* e, float angle) {
+  if (!e->parent) return;
+  e->SnapEnemyBaseToParent();
+  e->orbitAngle = angle + e->parent->facing;
+}
+
+void RemoveEnemyWithParts(Enemy* e) {
+  for (int i = 0; i < e->childCount && i < kEnemyChildMax; ++i) {
+    if (e->children[i]) e->children[i]->dyingCounter = 1;
+  }
+  e->dyingCounter = 2;
+}

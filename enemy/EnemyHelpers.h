@@ -123,3 +123,12 @@ Enemy* LaunchEnemy(GameWorld* world, int type, float x, float y, float direction
 int RandomSign();
 // The same as a float factor.
 float RandomSignFloat();
+
+// ---- Large ships with parts ------------------------------------------------------------------
+
+// A part placed about its parent: base = the parent's position, orbitAngle = angle + the
+// parent's facing (not normalised). Does nothing without a parent.
+void PlacePartAboutParent(Enemy* e, float angle);
+// The exit of a ship with parts: every part that still exists gets dyingCounter 1 and the ship
+// 2, so all of them are removed without reward and without the orphan rule.
+void RemoveEnemyWithParts(Enemy* e);
