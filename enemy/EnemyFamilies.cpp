@@ -8,10 +8,12 @@
 void RegisterDroneEnemies();  // types 12 to 15 (Enemies12To15.cpp)
 void RegisterMixedEnemies();  // types 16 to 19 (Enemies16To19.cpp)
 void RegisterLargeShipEnemies();  // types 64 to 66 (Enemies64To66.cpp)
+void RegisterPodShipEnemies();  // types 67 to 69 (Enemies67To69.cpp)
 
 void RegisterEnemyFamilies() {
   RegisterPhasedEnemies();
   RegisterDroneEnemies();
   RegisterMixedEnemies();
   RegisterLargeShipEnemies();
+  RegisterPodShipEnemies();
 }
