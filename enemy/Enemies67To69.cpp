@@ -149,6 +149,7 @@ void UpdateEnemy67Behaviour(GameWorld* world, Enemy* e) {
       SteerEnemyToward(e, kSettleX, kSettleY, MinFloat(0.4f * w, 1.0f) * d, 1.0f - w, 1.0f - w);
       if (RingPhaseDone(e))
         e->SetEnemyPhase(CountLiveChildren(e) > 3 ? PodShipCurledRings : PodShipTurningRings);
+      // Tested after the pattern's end, so leaving wins when both fall in one frame.
       if (e->age > kPodShipLeaveAge) e->SetEnemyPhase(PodShipLeave);
       break;
     }

@@ -228,6 +228,20 @@ TEST_F(PodShip, TheLivePodsChooseTheNextRingPattern) {
   }
 }
 
+TEST_F(PodShip, LeavingWinsOverTheNextPatternInTheSameFrame) {
+  Launch(100);
+  RunToPhase(3);
+  Step();
+  const int end = ship->intRegs[0] * ship->intRegs[3] + ship->intRegs[4] + ship->intRegs[5];
+  while (ship->phaseFrames < end - 1) Step();
+  ship->age = 2600;
+  Step();
+  EXPECT_EQ(ship->phase, 5);
+  EXPECT_EQ(ship->phaseFrames, 0);
+  Step();
+  EXPECT_EQ(ship->phase, 5);  // no pattern entry ran in between
+}
+
 TEST_F(PodShip, TurningRingsCoastAndPullTowardThePlayer) {
   struct Case {
     int d, r[6];
