@@ -12,6 +12,8 @@ void RegisterMixedEnemies();       // types 16 to 19 (Enemies16To19.cpp)
 void RegisterCarrierEnemies();     // types 20 to 24 (Enemies20To24.cpp)
 void RegisterMineLayerEnemies();   // types 25 to 27 (Enemies25To27.cpp)
 void RegisterSpinningMidBosses();  // types 70 to 81 (Enemies70To81.cpp)
+void RegisterLargeShipEnemies();   // types 64 to 66 (Enemies64To66.cpp)
+void RegisterPodShipEnemies();     // types 67 to 69 (Enemies67To69.cpp)
 
 void RegisterEnemyFamilies() {
   RegisterPhasedEnemies();
@@ -22,4 +24,6 @@ void RegisterEnemyFamilies() {
   RegisterCarrierEnemies();
   RegisterMineLayerEnemies();
   RegisterSpinningMidBosses();
+  RegisterLargeShipEnemies();
+  RegisterPodShipEnemies();
 }

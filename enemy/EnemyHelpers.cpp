@@ -232,3 +232,16 @@ void SetBulletAccelAt(EnemyBullet* b, float angle, float accel, float accelFacto
   b->friction = friction;
   b->stretch = stretch;
 }
+
+void PlacePartAboutParent(Enemy* e, float angle) {
+  if (!e->parent) return;
+  e->SnapEnemyBaseToParent();
+  e->orbitAngle = angle + e->parent->facing;
+}
+
+void RemoveEnemyWithParts(Enemy* e) {
+  for (int i = 0; i < e->childCount && i < kEnemyChildMax; ++i) {
+    if (e->children[i]) e->children[i]->dyingCounter = 1;
+  }
+  e->dyingCounter = 2;
+}

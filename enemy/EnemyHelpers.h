@@ -141,3 +141,12 @@ float AngleFromShotOriginToPlayer(const GameWorld* world, const Enemy* e, int la
 // The finishing set with the acceleration along a given (unnormalised) angle, as the attack
 // formulas write it: SetBulletAccelPolar(angle, accel), acceleration factor, friction, stretch.
 void SetBulletAccelAt(EnemyBullet* b, float angle, float accel, float accelFactor, float friction, float stretch);
+
+// ---- Large ships with parts ------------------------------------------------------------------
+
+// A part placed about its parent: base = the parent's position, orbitAngle = angle + the
+// parent's facing (not normalised). Does nothing without a parent.
+void PlacePartAboutParent(Enemy* e, float angle);
+// The exit of a ship with parts: every part that still exists gets dyingCounter 1 and the ship
+// 2, so all of them are removed without reward and without the orphan rule.
+void RemoveEnemyWithParts(Enemy* e);
