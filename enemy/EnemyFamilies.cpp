@@ -7,9 +7,13 @@
 // and never fire. Runs once, on the first use of the dispatch table.
 void RegisterDroneEnemies();  // types 12 to 15 (Enemies12To15.cpp)
 void RegisterMixedEnemies();  // types 16 to 19 (Enemies16To19.cpp)
+void RegisterPodCarrierEnemies();  // types 28 to 30 (Enemies28To30.cpp)
+void RegisterHeavyCarrierEnemies();  // types 31 to 33 (Enemies31To33.cpp)
 
 void RegisterEnemyFamilies() {
   RegisterPhasedEnemies();
   RegisterDroneEnemies();
   RegisterMixedEnemies();
+  RegisterPodCarrierEnemies();
+  RegisterHeavyCarrierEnemies();
 }

@@ -123,3 +123,11 @@ Enemy* LaunchEnemy(GameWorld* world, int type, float x, float y, float direction
 int RandomSign();
 // The same as a float factor.
 float RandomSignFloat();
+
+// ---- Steering with jitter --------------------------------------------------------------------
+
+// A steering step of strength g toward (tx, ty) seen from (fromX, fromY) with damping k, each
+// component also jittered by RandomFloat(jitterRange) - jitterOffset, the vy jitter drawn first:
+// velocity = (k vx + ax + jx, k vy + ay + jy). Two draws.
+void SteerEnemyFromWithJitter(Enemy* e, float fromX, float fromY, float tx, float ty, float g, float k,
+                              float jitterRange, float jitterOffset);
