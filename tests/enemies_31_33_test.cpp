@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "enemies_12_19_fixture.h"
 #include "enemy/EnemyHelpers.h"
+#include "player/Item.h"
+#include "player/Player.h"
+#include "player/PlayerShot.h"
+#include "world/Effect.h"
 #include "world/MathUtil.h"
 
 namespace {
@@ -76,6 +81,7 @@ TEST_F(HeavyCarriers, LauncherPhasesFansAndRingsByDifficulty) {
       const int phase = e->phase;
       const int step = g_randomStep;
       const std::vector<EnemyBullet*> made = Step();
+      ASSERT_TRUE(Alive(e));
       const int launched = static_cast<int>(FreshEnemies(world.get(), 21).size());
       if (phase == 0) {
         EXPECT_EQ(DrawsSince(step), 0);
@@ -256,6 +262,7 @@ TEST_F(HeavyCarriers, PlatformSpraysAndSweepShotsByDifficulty) {
       const int phase = e->phase;
       const int step = g_randomStep;
       const std::vector<EnemyBullet*> made = Step();
+      if (!Alive(e)) break;  // it climbed off the field
       if (e->phase != phase) continue;
       const int pf = e->phaseFrames;
       const int spray = CountType(made, 379), sweep = CountType(made, 10);
@@ -449,6 +456,62 @@ TEST_F(HeavyCarriers, MidBossSpiralAndClusterBullets) {
               std::fabs(r - 24.0f * 0.3f) < 1e-4f);
   // Flung away from the player.
   EXPECT_GT(AngleDistance(b->direction, AngleToPlayer(world.get(), b->x, b->y)), 90.0f);
+}
+
+// ---- Both carrier families -------------------------------------------------------------------
+
+// Waves of types 28 to 33, in the phases a stage line may give them (a launcher releasing
+// gunships, a pod placed alone), through the whole object update with kills of carriers, pods
+// and launchers: nothing may touch freed memory (run under the sanitizer build).
+TEST_F(HeavyCarriers, BothCarrierFamiliesThroughWholeFramesOfPlay) {
+  struct Spawn {
+    int type, phase, param;
+    float x, y, direction, speed;
+  } const wave[] = {
+      {28, 0, 0, 120, -20, 270, 5}, {28, 2, 0, 240, 60, 0, 0},  {29, 0, 0, 180, -40, 270, 3},
+      {30, 0, 0, 60, 60, 0, 0},     {31, 0, 28, 90, -30, 270, 8}, {31, 2, 0, 270, 80, 0, 0},
+      {32, 0, 2, 300, -16, 250, 9}, {32, 1, -2, 60, 80, 0, 0},   {33, 0, 0, 180, 100, 270, 0},
+  };
+  for (int d : {0, 4, 7}) {
+    SCOPED_TRACE(d);
+    SetUp();
+    SetDifficulty(d);
+    int mostBullets = 0;
+    for (int frame = 0; frame < 1500; ++frame) {
+      if (frame % 500 == 0)
+        for (const Spawn& s : wave) {
+          Enemy* e = Make(s.type, s.x, s.y, s.direction, s.speed, s.phase);
+          if (e) e->intParams[0] = s.param;
+        }
+      // Now and then a kill, as player fire would: a pod, a carrier, a launcher or the mid-boss.
+      if (frame % 37 == 36) {
+        static const int kTargets[] = {30, 29, 31, 33, 28};
+        const int want = kTargets[(frame / 37) % 5];
+        for (Enemy* e = world->enemies.head; e; e = e->next)
+          if (e->type == want && e->dyingCounter == 0) {
+            KillEnemy(true, world.get(), frame % 5, e);
+            break;
+          }
+      }
+      UpdatePlayer(world.get());
+      UpdatePlayerShots(world.get());
+      UpdateEnemies(world.get());
+      UpdateEnemyBullets(world.get());
+      UpdateItems(world.get());
+      UpdateEffects(world.get());
+      int enemies = 0;
+      for (Enemy* e = world->enemies.head; e; e = e->next) {
+        enemies += 1;
+        if (e->type == 30 && e->parent) {
+          EXPECT_EQ(e->parent->children[e->indexInParent], e);
+        }
+      }
+      ASSERT_EQ(enemies, world->enemies.count);
+      mostBullets = std::max(mostBullets, static_cast<int>(world->bullets.count));
+    }
+    EXPECT_GT(mostBullets, 10);  // the carriers really fire
+    TearDown();
+  }
 }
 
 }  // namespace
