@@ -150,6 +150,12 @@ void SetBulletPlainTrail(EnemyBullet* b, int sprite, int interval, int lifetime,
   if (b) b->SetBulletTrail(0, sprite, interval, lifetime, 0.0f, 1.0f, scaleFactorX, scaleFactorY);
 }
 
+uint32_t DimColorTwoThirds(uint32_t argb) {
+  uint32_t out = 0;
+  for (int shift = 0; shift < 32; shift += 8) out |= (((argb >> shift) & 0xFFu) * 2u / 3u) << shift;
+  return out;
+}
+
 EnemyBullet* FindHeldBullet(GameWorld* world, int id) { return FindBulletById(&world->bullets, id); }
 
 void ShotOriginOf(const Enemy* e, int launcher, float* outX, float* outY, float* outAngle) {
@@ -205,6 +211,13 @@ int RandomSign() {
 }
 
 float RandomSignFloat() { return static_cast<float>(RandomSign()); }
+
+void SetPartsIntReg(Enemy* e, int index, int value) {
+  if (index < 0 || index >= kEnemyRegisterCount) return;
+  for (int i = 0; i < e->childCount && i < kEnemyChildMax; ++i) {
+    if (e->children[i]) e->children[i]->intRegs[index] = value;
+  }
+}
 
 void SteerEnemyFromWithJitter(Enemy* e, float fromX, float fromY, float tx, float ty, float g, float k,
                               float jitterRange, float jitterOffset) {

@@ -88,6 +88,10 @@ void SetBulletAccelMotion(EnemyBullet* b, float accel, float accelFactor, float 
 void SetBulletPlainTrail(EnemyBullet* b, int sprite, int interval, int lifetime, float scaleFactorX,
                          float scaleFactorY);
 
+// An ARGB colour with each of its four bytes times 2 / 3 (integer division): the debris colour
+// of a tinted body.
+uint32_t DimColorTwoThirds(uint32_t argb);
+
 // The bullet an enemy holds by id in a register, or null when the id is out of range or the
 // bullet is gone. The only way type code looks a held bullet up.
 EnemyBullet* FindHeldBullet(GameWorld* world, int id);
@@ -123,6 +127,12 @@ Enemy* LaunchEnemy(GameWorld* world, int type, float x, float y, float direction
 int RandomSign();
 // The same as a float factor.
 float RandomSignFloat();
+
+// ---- Switching parts -------------------------------------------------------------------------
+
+// Each part that still exists gets intRegs[index] = value (a parent switching its parts' fire
+// or spin); an index outside the register array changes nothing.
+void SetPartsIntReg(Enemy* e, int index, int value);
 
 // ---- Steering with jitter --------------------------------------------------------------------
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/TestSupport.h"
+
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -84,7 +86,6 @@ class EnemyDeath : public ::testing::Test {
   long long Score() const {
     return static_cast<long long>(world->player.scoreHigh) * 100000000LL + world->player.scoreLow;
   }
-  static int DrawsSince(int step) { return (g_randomStep - step + kRandomTableSize / 2) % (kRandomTableSize / 2); }
   // Draws the explosion makes for an enemy of row 152 or 153: n, then per particle speed and life.
   static int ExplosionDraws(int n) { return 1 + 2 * n; }
 };
