@@ -7,13 +7,15 @@
 // Each enemy family file registers the bodies of the types it owns with RegisterEnemyTypeCode
 // and adds its call below. Types without a call keep empty bodies: they move on their velocity
 // and never fire. Runs once, on the first use of the dispatch table.
-void RegisterDroneEnemies();       // types 12 to 15 (Enemies12To15.cpp)
-void RegisterMixedEnemies();       // types 16 to 19 (Enemies16To19.cpp)
-void RegisterCarrierEnemies();     // types 20 to 24 (Enemies20To24.cpp)
-void RegisterMineLayerEnemies();   // types 25 to 27 (Enemies25To27.cpp)
-void RegisterSpinningMidBosses();  // types 70 to 81 (Enemies70To81.cpp)
-void RegisterLargeShipEnemies();   // types 64 to 66 (Enemies64To66.cpp)
-void RegisterPodShipEnemies();     // types 67 to 69 (Enemies67To69.cpp)
+void RegisterDroneEnemies();         // types 12 to 15 (Enemies12To15.cpp)
+void RegisterMixedEnemies();         // types 16 to 19 (Enemies16To19.cpp)
+void RegisterCarrierEnemies();       // types 20 to 24 (Enemies20To24.cpp)
+void RegisterMineLayerEnemies();     // types 25 to 27 (Enemies25To27.cpp)
+void RegisterPodCarrierEnemies();    // types 28 to 30 (Enemies28To30.cpp)
+void RegisterHeavyCarrierEnemies();  // types 31 to 33 (Enemies31To33.cpp)
+void RegisterLargeShipEnemies();     // types 64 to 66 (Enemies64To66.cpp)
+void RegisterPodShipEnemies();       // types 67 to 69 (Enemies67To69.cpp)
+void RegisterSpinningMidBosses();    // types 70 to 81 (Enemies70To81.cpp)
 
 void RegisterEnemyFamilies() {
   RegisterPhasedEnemies();
@@ -23,6 +25,8 @@ void RegisterEnemyFamilies() {
   RegisterMixedEnemies();
   RegisterCarrierEnemies();
   RegisterMineLayerEnemies();
+  RegisterPodCarrierEnemies();
+  RegisterHeavyCarrierEnemies();
   RegisterSpinningMidBosses();
   RegisterLargeShipEnemies();
   RegisterPodShipEnemies();

@@ -245,3 +245,12 @@ void RemoveEnemyWithParts(Enemy* e) {
   }
   e->dyingCounter = 2;
 }
+
+void SteerEnemyFromWithJitter(Enemy* e, float fromX, float fromY, float tx, float ty, float g, float k,
+                              float jitterRange, float jitterOffset) {
+  float ax = 0, ay = 0;
+  PolarToXY(&ax, &ay, AngleFromTo(fromX, fromY, tx, ty), g);
+  const float jy = RandomFloat(jitterRange) - jitterOffset;
+  const float jx = RandomFloat(jitterRange) - jitterOffset;
+  e->SetVelocityXY(k * e->vx + ax + jx, k * e->vy + ay + jy);
+}

@@ -150,3 +150,11 @@ void PlacePartAboutParent(Enemy* e, float angle);
 // The exit of a ship with parts: every part that still exists gets dyingCounter 1 and the ship
 // 2, so all of them are removed without reward and without the orphan rule.
 void RemoveEnemyWithParts(Enemy* e);
+
+// ---- Steering with jitter --------------------------------------------------------------------
+
+// A steering step of strength g toward (tx, ty) seen from (fromX, fromY) with damping k, each
+// component also jittered by RandomFloat(jitterRange) - jitterOffset, the vy jitter drawn first:
+// velocity = (k vx + ax + jx, k vy + ay + jy). Two draws.
+void SteerEnemyFromWithJitter(Enemy* e, float fromX, float fromY, float tx, float ty, float g, float k,
+                              float jitterRange, float jitterOffset);
