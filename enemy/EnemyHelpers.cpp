@@ -152,6 +152,12 @@ void SetBulletPlainTrail(EnemyBullet* b, int sprite, int interval, int lifetime,
   if (b) b->SetBulletTrail(0, sprite, interval, lifetime, 0.0f, 1.0f, scaleFactorX, scaleFactorY);
 }
 
+uint32_t DimColorTwoThirds(uint32_t argb) {
+  uint32_t out = 0;
+  for (int shift = 0; shift < 32; shift += 8) out |= (((argb >> shift) & 0xFFu) * 2u / 3u) << shift;
+  return out;
+}
+
 EnemyBullet* FindHeldBullet(GameWorld* world, int id) { return FindBulletById(&world->bullets, id); }
 
 void ShotOriginOf(const Enemy* e, int launcher, float* outX, float* outY, float* outAngle) {
@@ -208,6 +214,49 @@ int RandomSign() {
 
 float RandomSignFloat() { return static_cast<float>(RandomSign()); }
 
+void SetPartsIntReg(Enemy* e, int index, int value) {
+  if (index < 0 || index >= kEnemyRegisterCount) return;
+  for (int i = 0; i < e->childCount && i < kEnemyChildMax; ++i) {
+    if (e->children[i]) e->children[i]->intRegs[index] = value;
+  }
+}
+
+float AngleFromShotOriginToPlayer(const GameWorld* world, const Enemy* e, int launcher) {
+  float ox = 0, oy = 0, unused = 0;
+  ShotOriginOf(e, launcher, &ox, &oy, &unused);
+  return AngleToPlayer(world, ox, oy);
+}
+
+void SetBulletAccelAt(EnemyBullet* b, float angle, float accel, float accelFactor, float friction, float stretch) {
+  if (!b) return;
+  b->SetBulletAccelPolar(angle, accel);
+  b->accelFactor = accelFactor;
+  b->friction = friction;
+  b->stretch = stretch;
+}
+
+void PlacePartAboutParent(Enemy* e, float angle) {
+  if (!e->parent) return;
+  e->SnapEnemyBaseToParent();
+  e->orbitAngle = angle + e->parent->facing;
+}
+
+void RemoveEnemyWithParts(Enemy* e) {
+  for (int i = 0; i < e->childCount && i < kEnemyChildMax; ++i) {
+    if (e->children[i]) e->children[i]->dyingCounter = 1;
+  }
+  e->dyingCounter = 2;
+}
+
+void SteerEnemyFromWithJitter(Enemy* e, float fromX, float fromY, float tx, float ty, float g, float k,
+                              float jitterRange, float jitterOffset) {
+  float ax = 0, ay = 0;
+  PolarToXY(&ax, &ay, AngleFromTo(fromX, fromY, tx, ty), g);
+  const float jy = RandomFloat(jitterRange) - jitterOffset;
+  const float jx = RandomFloat(jitterRange) - jitterOffset;
+  e->SetVelocityXY(k * e->vx + ax + jx, k * e->vy + ay + jy);
+}
+
 void ThrowBossDeathBurst(GameWorld* world, Enemy* e, int countReg, int floatReg) {
   RequestSoundEffect(SeEnemyBreak);
   const float sx = e->sprite.scaleX;
@@ -218,8 +267,7 @@ void ThrowBossDeathBurst(GameWorld* world, Enemy* e, int countReg, int floatReg)
   const float a = RandomFloat(360.0f);
   const float r = RandomFloat((sx + sy) * 11.0f);
   PolarToXY(&f[0], &f[1], a, r);
-  uint32_t color = 0;
-  for (int shift = 0; shift < 32; shift += 8) color |= (((e->sprite.colors[0] >> shift) & 0xFFu) * 2u / 3u) << shift;
+  const uint32_t color = DimColorTwoThirds(e->sprite.colors[0]);
   const float k = MinFloat(sx, sy) * std::sqrt(MaxFloat(sx, sy));
   f[2] = (k + 2.0f) * 0.8f;
   f[3] = k * 0.1f;

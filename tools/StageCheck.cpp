@@ -33,6 +33,9 @@ std::set<int> PartTypes() {
   return parts;
 }
 
+// The mid-bosses whose phase 0 holds and climbs out and whose phase -1 is the death sequence.
+bool IsSpinningMidBoss(int type) { return type == 70 || type == 74 || type == 78; }
+
 class Checker {
  public:
   std::vector<StageProblem> problems;
@@ -109,12 +112,16 @@ class Checker {
     }
     if (parts.count(type)) Report(line, "enemy type " + std::to_string(type) + " is a part: without a parent it dies at once");
     if (phase < 0) Report(line, "start phase " + std::to_string(phase) + " is reserved");
-    if (row->stageStart == StageStartPhase0 && phase != 0)
-      Report(line, "enemy type " + std::to_string(type) + " started in phase " + std::to_string(phase) +
-                       " has no periods set and fires nothing");
+    if (IsSpinningMidBoss(type) && phase != 0)
+      Report(line, "mid-boss type " + std::to_string(type) + " started in phase " + std::to_string(phase) +
+                       ": only phase 0 leaves the field; in phase -1 it runs its death sequence while alive and "
+                       "in any other it never leaves");
     if (type == 92 && phase != 0)
       Report(line, "boss type 92 started in phase " + std::to_string(phase) +
                        ": it runs on its age from phase 0; in phase -1 it runs its death sequence while alive");
+    if (row->stageStart == StageStartPhase0 && phase != 0)
+      Report(line, "enemy type " + std::to_string(type) + " started in phase " + std::to_string(phase) +
+                       " has no periods set and fires nothing");
     if (row->stageStart == StageStartLaunched)
       Report(line, "enemy type " + std::to_string(type) + " gets its periods from its launcher and fires nothing here");
   }
