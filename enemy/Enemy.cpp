@@ -119,9 +119,14 @@ void Enemy::DestroyEnemy(GameWorld* world) {
     if (c->parent == this) c->parent = nullptr;
     c->dyingCounter = 1;  // the orphan goes two frames later without reward
   }
-  // A part can keep its link after its slot was cleared; no link may outlive this enemy.
+  // A part can keep its link after its slot was cleared, and a killed parent keeps its slots
+  // after its parts lost their link (they may go first: a part of a part outlives a parent
+  // whose own destruction reset its counter); no link or slot may outlive this enemy.
   for (Enemy* o = list.head; o; o = o->next) {
     if (o->parent == this) o->parent = nullptr;
+    for (int i = 0; i < kEnemyChildMax; ++i) {
+      if (o->children[i] == this) o->children[i] = nullptr;
+    }
   }
   if (parent) {
     // Only slots that really hold this enemy (a wrong indexInParent must not clear a sibling).
