@@ -277,10 +277,30 @@ TEST_F(TimelineBoss, TheCannonWakesAtItsScoreAndFiresItsBeam) {
     const int start = 490, end = start + charge + 2 * shots + pause;
     float aimAtBeamEnd = 0;
     while (boss->age < end + 2) {
+      const int step = g_randomStep, effectsBefore = world->effects.count;
       Tick();
+      // Draws: four per charge particle, two per core bullet (the rear parts are gone or idle).
+      EXPECT_EQ(DrawsSince(step), 4 * (world->effects.count - effectsBefore) + 2 * ShotsBy(92, 4));
       for (EnemyBullet* b : BulletsBy(92, 11)) {
         beamAges.push_back(boss->age);
         beam.push_back(*b);
+      }
+      if (boss->age == start && c.fires) {
+        // A particle spiralling into the muzzle, 63 px out along the barrel.
+        const Effect* p = world->effects.tail;
+        float mx = 0, my = 0, unused = 0;
+        ShotOriginOf(boss, 14, &mx, &my, &unused);
+        EXPECT_NEAR(p->baseX, mx, 4.0f);
+        EXPECT_NEAR(p->baseY, my, 4.0f);
+        EXPECT_NEAR(my - boss->launchers[14].y, 63.0f, 1e-3);
+        EXPECT_GE(p->orbitRadius, 90.0f);
+        EXPECT_LT(p->orbitRadius, 150.0f);
+        EXPECT_FLOAT_EQ(p->orbitRadiusVel, -p->orbitRadius / 40.0f);
+        EXPECT_FLOAT_EQ(p->orbitAngleVel, -8.4f);
+        EXPECT_FLOAT_EQ(p->orbitAngleVelFactor, 1.02f);
+        EXPECT_EQ(p->lifetime, 40);
+        EXPECT_EQ(p->startColor, 0xFF000000u);
+        EXPECT_EQ(p->endColor, 0xFFC0C060u);
       }
       if (boss->age == start + charge + 2 * shots) aimAtBeamEnd = boss->launchers[14].aimAngle;
       if (boss->age == start + charge - 41) {
@@ -631,7 +651,24 @@ TEST_F(TimelineBoss, DeathSequenceSilencesThePartsThenEndsEverything) {
   int partShots = 0, bursts = 0;
   float vy = boss->vy;
   for (int pf = 1; pf < 128; ++pf) {
+    const int effectsBefore = world->effects.count;
     Tick();
+    if (pf == 1) {
+      // Debris around a random point of the body, in the tint times 2 / 3.
+      const int n = boss->intRegs[128];
+      EXPECT_EQ(world->effects.count - effectsBefore, n);
+      const float sx = 3.6f, sy = 5.5f, k = sx * std::sqrt(sy);
+      EXPECT_FLOAT_EQ(boss->floatRegs[130], (k + 2.0f) * 0.8f);
+      EXPECT_FLOAT_EQ(boss->floatRegs[131], k * 0.1f);
+      EXPECT_LE(Hypot(boss->floatRegs[128], boss->floatRegs[129]), (sx + sy) * 11.0f);
+      const Effect* p = world->effects.tail;
+      EXPECT_FLOAT_EQ(p->baseX, boss->prevX + boss->floatRegs[128]);
+      EXPECT_FLOAT_EQ(p->startScaleY, boss->floatRegs[131]);
+      EXPECT_FLOAT_EQ(p->endScaleX, boss->floatRegs[130]);
+      EXPECT_FLOAT_EQ(p->friction, 0.95f);
+      EXPECT_EQ(p->startColor, 0xAA2A958Au);  // 0xFF40E0D0 dimmed
+      EXPECT_NEAR(AngleDistance(p->direction, boss->facing + 360.0f * (n - 1) / n), 0.0f, 1e-3);
+    }
     for (int t = 93; t <= 97; ++t) partShots += ShotsBy(t);
     EXPECT_EQ(ShotsBy(92), 0);
     if (pf % 6 == 1) {
