@@ -216,6 +216,7 @@ void UpdateBoss92Behaviour(GameWorld* world, Enemy* e) {
   const int score = CountDamage(e);
   r[kDamageScore] = score;
   RunCannonTimer(world, e, score);
+  // One opening ring per gun: set here and advanced just below, so it fires in this frame.
   if (e->age == 20 && d > 3) {
     for (int i = 0; i < 2; ++i) {
       r[kRingCycles + i] = 1;

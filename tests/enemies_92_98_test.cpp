@@ -700,6 +700,16 @@ TEST_F(TimelineBoss, DeathSequenceSilencesThePartsThenEndsEverything) {
   EXPECT_EQ(drone->dyingCounter, 0);
 }
 
+TEST_F(TimelineBoss, WithoutAStageScriptTheDeathWritesNoFlag) {
+  delete world->stageScript;
+  world->stageScript = nullptr;
+  MakeBoss(1);
+  KillEnemy(true, world.get(), HitSourceBomb, boss);
+  for (int i = 0; i < 128; ++i) Tick();
+  EXPECT_EQ(boss->dyingCounter, 1);
+  EXPECT_EQ(Score(), boss->score);
+}
+
 TEST_F(TimelineBoss, LeavesUpwardAfterAge4200AndSetsTheFlag) {
   MakeBoss(0);
   RunToAge(4200);
