@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -169,6 +170,36 @@ TEST_F(ArticulatedShip, KillingTheShipEndsEveryPieceInTheSameFrame) {
   EXPECT_GT(world->effects.count, effects + 18 * 6);  // an explosion for each
   for (int i = 0; i < 3; ++i) Step();
   EXPECT_EQ(world->enemies.count, 0);
+}
+
+TEST_F(ArticulatedShip, NoKillOrderLeavesALinkToARemovedPiece) {
+  for (int seed = 1; seed <= 8; ++seed) {
+    SCOPED_TRACE(seed);
+    SetUp();
+    MakeShip();
+    uint32_t rng = static_cast<uint32_t>(seed) * 2654435761u;
+    const auto next = [&](uint32_t n) {
+      rng = rng * 1664525u + 1013904223u;
+      return (rng >> 8) % n;
+    };
+    for (int f = 0; f < 200 && world->enemies.count > 0; ++f) {
+      if (next(6) == 0) {
+        std::vector<Enemy*> live;
+        for (Enemy* e = world->enemies.head; e; e = e->next)
+          if (e->dyingCounter == 0) live.push_back(e);
+        if (!live.empty()) KillEnemy(true, world.get(), HitSourceMainShot, live[next(live.size())]);
+      }
+      Step();
+      std::vector<const Enemy*> listed;
+      for (const Enemy* e = world->enemies.head; e; e = e->next) listed.push_back(e);
+      const auto listedHas = [&](const Enemy* p) { return std::find(listed.begin(), listed.end(), p) != listed.end(); };
+      for (const Enemy* e : listed) {
+        ASSERT_TRUE(!e->parent || listedHas(e->parent)) << f;
+        for (const Enemy* c : e->children) ASSERT_TRUE(!c || listedHas(c)) << f;
+      }
+    }
+    TearDown();
+  }
 }
 
 TEST_F(ArticulatedShip, APiecePlacedByTheStageRemovesItselfAtOnce) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <utility>
@@ -734,6 +735,45 @@ TEST_F(TimelineBoss, LeavesUpwardAfterAge4200AndSetsTheFlag) {
   EXPECT_EQ(partShots, 0);
   EXPECT_EQ(world->enemies.count, Count(98));
   EXPECT_EQ(Score(), 0);
+}
+
+// Every parent link and child slot of a listed enemy names a listed enemy.
+::testing::AssertionResult LinksStayInTheList(const EnemyList& list) {
+  std::vector<const Enemy*> listed;
+  for (const Enemy* e = list.head; e; e = e->next) listed.push_back(e);
+  const auto listedHas = [&](const Enemy* p) { return std::find(listed.begin(), listed.end(), p) != listed.end(); };
+  for (const Enemy* e : listed) {
+    if (e->parent && !listedHas(e->parent)) return ::testing::AssertionFailure() << "parent of type " << e->type;
+    for (const Enemy* c : e->children)
+      if (c && !listedHas(c)) return ::testing::AssertionFailure() << "child slot of type " << e->type;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+TEST_F(TimelineBoss, NoKillOrderLeavesALinkToARemovedEnemy) {
+  for (int seed = 1; seed <= 10; ++seed) {
+    SCOPED_TRACE(seed);
+    SetUp();
+    MakeBoss(seed % 8, seed * 30.0f);
+    uint32_t rng = static_cast<uint32_t>(seed) * 2654435761u;
+    const auto next = [&](uint32_t n) {
+      rng = rng * 1664525u + 1013904223u;
+      return (rng >> 8) % n;
+    };
+    // Two runs let the boss leave by age; the others kill it at some point.
+    const int frames = seed <= 2 ? 4600 : 900;
+    for (int f = 0; f < frames && world->enemies.count > 0; ++f) {
+      if (next(seed <= 2 ? 200 : 25) == 0) {
+        std::vector<Enemy*> live;
+        for (Enemy* e = world->enemies.head; e; e = e->next)
+          if (e->dyingCounter == 0 && (seed <= 2 ? e->type != 92 : true)) live.push_back(e);
+        if (!live.empty()) KillEnemy(next(2) == 0, world.get(), HitSourceMainShot, live[next(live.size())]);
+      }
+      Tick();
+      ASSERT_TRUE(LinksStayInTheList(world->enemies)) << "frame " << f;
+    }
+    TearDown();
+  }
 }
 
 TEST_F(TimelineBoss, APartWithoutItsParentDiesWithoutReward) {
