@@ -7,9 +7,11 @@
 // and never fire. Runs once, on the first use of the dispatch table.
 void RegisterDroneEnemies();  // types 12 to 15 (Enemies12To15.cpp)
 void RegisterMixedEnemies();  // types 16 to 19 (Enemies16To19.cpp)
+void RegisterPodBossFamily();  // types 99 to 102 (Enemy99.cpp, Enemies100To102.cpp)
 
 void RegisterEnemyFamilies() {
   RegisterPhasedEnemies();
   RegisterDroneEnemies();
   RegisterMixedEnemies();
+  RegisterPodBossFamily();
 }

@@ -114,6 +114,9 @@ class Checker {
                        " has no periods set and fires nothing");
     if (row->stageStart == StageStartLaunched)
       Report(line, "enemy type " + std::to_string(type) + " gets its periods from its launcher and fires nothing here");
+    if (type == 99 && phase != 0)
+      Report(line, "boss type 99 started in phase " + std::to_string(phase) +
+                       ": only phase 0 sweeps it in; in phase -1 it runs its death sequence while alive");
   }
 
   void Run(const uint8_t* data, size_t size) {
