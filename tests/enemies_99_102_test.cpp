@@ -296,4 +296,463 @@ TEST_F(PodBoss, ChargeKeepsWhatIsLeftBelowOneShot) {
   }
 }
 
+
+// ---- The pods' modes -----------------------------------------------------------------------------
+
+TEST_F(PodBoss, SpiralBurstsStepsAndPauses) {
+  struct Case {
+    int d, slot;
+    int spiralType;
+  } const cases[] = {{0, 0, 129}, {4, 2, 131}, {7, 4, 130}, {7, 0, 129}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "D " << c.d << " pod " << c.slot);
+    SetUp();
+    StartBoss(c.d);
+    ParkBoss();
+    SilenceOtherPods(c.slot);
+    Enemy* pod = Pod(c.slot);
+    pod->SetEnemyPhase(BossPodSpiral);
+    const int* r = pod->intRegs;
+    // The timer runs from 0 to steps x gap + pause, then -1: one frame more per cycle.
+    const int width = r[32], steps = r[33], gap = r[34], cycle = steps * gap + r[35] + 1;
+    std::vector<int> stepFrames;
+    for (int f = 0; f < 3 * cycle; ++f) {
+      const int step = g_randomStep;
+      const std::vector<EnemyBullet*> made = Step();
+      EXPECT_EQ(DrawsSince(step), 2);  // the boss's hover drift only: a running burst draws nothing
+      if (made.empty()) continue;
+      ASSERT_EQ(static_cast<int>(made.size()), 3 * width);
+      stepFrames.push_back(pod->age);
+      for (int l = 0; l < 3; ++l) {
+        const float placement = pod->launchers[1 + l].placementAngle;
+        for (int j = 0; j < width; ++j) {
+          const EnemyBullet* q = made[l * width + j];
+          EXPECT_EQ(q->type, c.spiralType);
+          EXPECT_FLOAT_EQ(q->speed, g_bulletSpeedBase * 0.4f + 1.05f);
+          EXPECT_FLOAT_EQ(q->baseScaleX, 0.24f);
+          EXPECT_FLOAT_EQ(q->spinStep, 12.0f);
+          EXPECT_NEAR(AngleDistance(q->direction, placement + pod->facing + (2 * j - (width - 1)) * 3.7f), 0.0f, 2e-3);
+        }
+      }
+    }
+    // Bursts of `steps` steps `gap` frames apart, a burst every `cycle` frames.
+    ASSERT_GE(stepFrames.size(), static_cast<size_t>(2 * steps));
+    for (size_t i = 1; i < stepFrames.size(); ++i)
+      EXPECT_EQ(stepFrames[i] - stepFrames[i - 1], i % steps ? gap : cycle - (steps - 1) * gap);
+    TearDown();
+  }
+}
+
+TEST_F(PodBoss, StoppedPodFinishesItsBurstThenHolds) {
+  StartBoss(5);
+  ParkBoss();
+  SilenceOtherPods(3);
+  Enemy* pod = Pod(3);
+  pod->SetEnemyPhase(BossPodSpiral);
+  int* r = pod->intRegs;
+  while (r[36] != 1) Step();  // the first step of a burst has fired
+  pod->intRegs[kBossPodStopReg] = 1;
+  int steps = 1, ended = 0;
+  for (int f = 0; f < 300; ++f) {
+    const int step = g_randomStep;
+    const int before = r[36];
+    const std::vector<EnemyBullet*> made = Step();
+    steps += !made.empty();
+    if (before >= 0 && r[36] < 0) {
+      ended += 1;
+      EXPECT_EQ(DrawsSince(step), 3);  // one draw for the hold
+      EXPECT_GE(r[36], -r[35]);
+    }
+    if (ended && before < 0) EXPECT_EQ(r[36], before);  // held
+  }
+  EXPECT_EQ(ended, 1);
+  EXPECT_EQ(steps, r[33]);
+  // A new phase from the boss clears the stop.
+  pod->SetEnemyPhase(BossPodSpiral);
+  pod->intRegs[kBossPodStopReg] = 0;
+  const int held = r[36];
+  Step();
+  EXPECT_EQ(r[36], held + 1);
+}
+
+TEST_F(PodBoss, TripletsCircleAgainstTheSpinAndShrink) {
+  for (int d : {1, 6}) {
+    SCOPED_TRACE(testing::Message() << "D " << d);
+    SetUp();
+    StartBoss(d);
+    ParkBoss();
+    SilenceOtherPods(5);
+    Enemy* pod = Pod(5);
+    pod->SetEnemyPhase(BossPodTriplets);
+    const int* r = pod->intRegs;
+    std::vector<float> scales;
+    while (scales.size() < static_cast<size_t>(r[48])) {
+      const int timer = r[51];
+      const std::vector<EnemyBullet*> made = Step();
+      if (timer == -1) {
+        EXPECT_EQ(r[51], 0);
+        // Aimed from where the pod stood before this frame's move.
+        EXPECT_FLOAT_EQ(pod->floatRegs[48], AngleToPlayer(world.get(), pod->prevX, pod->prevY));
+      }
+      if (made.empty()) continue;
+      ASSERT_EQ(made.size(), 3u);
+      for (int l = 0; l < 3; ++l) {
+        const EnemyBullet* q = made[l];
+        EXPECT_EQ(q->type, 130);
+        EXPECT_FLOAT_EQ(q->speed, g_bulletSpeedBase * 0.42f + 1.68f);
+        EXPECT_FLOAT_EQ(q->x, pod->x);
+        EXPECT_FLOAT_EQ(q->direction, NormalizeAngle(pod->floatRegs[48]));
+        // Its orbit puts it on the far side of the pod from the launcher, 16 x 0.9 out.
+        const EnemyLauncher& lp = pod->launchers[1 + l];
+        EXPECT_NEAR(q->orbitRadius, 14.4f, 1e-3);
+        EXPECT_NEAR(AngleDistance(q->orbitAngle, AngleFromTo(lp.x, lp.y, pod->x, pod->y)), 0.0f, 1e-3);
+        EXPECT_FLOAT_EQ(q->orbitAngleVel, -12.0f * pod->floatRegs[0]);
+        EXPECT_FLOAT_EQ(q->orbitAngleVelFactor, 1.0f);
+      }
+      scales.push_back(made[0]->baseScaleX);
+    }
+    const float full = d * 0.04f + 0.24f;
+    EXPECT_NEAR(scales.front(), full + 0.16f, 1e-5);
+    EXPECT_NEAR(scales.back(), full / r[48] + 0.16f, 1e-5);
+    EXPECT_TRUE(std::is_sorted(scales.rbegin(), scales.rend()));
+    TearDown();
+  }
+}
+
+TEST_F(PodBoss, RingFansFromTheBossTowardThePlayer) {
+  StartBoss(6);
+  ParkBoss();
+  SilenceOtherPods(6);
+  Enemy* pod = Pod(6);
+  pod->SetEnemyPhase(BossPodRing);
+  const int period = pod->intRegs[65] + 1;
+  std::vector<int> fanAges;
+  for (int f = 0; f < 4 * period; ++f) {
+    const std::vector<EnemyBullet*> made = Step();
+    if (made.empty()) continue;
+    fanAges.push_back(pod->age);
+    ASSERT_EQ(made.size(), 5u);
+    const float aim = AngleFromEnemyToPlayer(world.get(), boss);
+    const float gap = 2.0f * (5 * 0.5f + 1.7f) / 5;
+    for (int j = 0; j < 5; ++j) {
+      EXPECT_EQ(made[j]->type, 48);
+      EXPECT_FLOAT_EQ(made[j]->speed, g_bulletSpeedBase * 0.38f + 0.7f);
+      EXPECT_NEAR(AngleDistance(made[j]->direction, aim + (j - 2) * gap), 0.0f, 1e-3);
+    }
+  }
+  ASSERT_GE(fanAges.size(), 3u);
+  for (size_t i = 1; i < fanAges.size(); ++i) EXPECT_EQ(fanAges[i] - fanAges[i - 1], period);
+  // A stopped pod on the ring holds its fans.
+  pod->intRegs[kBossPodStopReg] = 1;
+  for (int f = 0; f < 2 * period; ++f) EXPECT_TRUE(Step().empty());
+}
+
+
+// ---- Losses and the ring ---------------------------------------------------------------------
+
+TEST_F(PodBoss, LossesSendThePodsToTheRingAndBackToTheVolleys) {
+  StartBoss(4);
+  ASSERT_GT(RunUntilBossPhase(PodBossVolleys, 200), 0);
+  for (int i = 0; i < 5; ++i) Kill(Pod(i));
+  // Five lost: the series still ends in the charge, with more shots for the next one.
+  ASSERT_GT(RunUntilBossPhase(PodBossCharge, 1000), 0);
+  EXPECT_EQ(boss->intRegs[0], 5);
+  EXPECT_EQ(boss->intRegs[18], 13);
+  for (int i = 5; i < 12; ++i) EXPECT_EQ(Pod(i)->phase, Pod(5)->phase);  // below D 4 and at 4 they agree
+  // The sixth loss during the charge: the survivors go to the ring when it ends.
+  Kill(Pod(5));
+  ASSERT_GT(RunUntilBossPhase(PodBossRings, 1000), 0);
+  for (int i = 6; i < 12; ++i) {
+    EXPECT_EQ(Pod(i)->phase, BossPodRing);
+    EXPECT_EQ(Pod(i)->intRegs[kBossPodRankReg], i - 6);
+    EXPECT_EQ(Pod(i)->intRegs[kBossPodStopReg], 0);
+  }
+  for (int f = 0; f < 240; ++f) {
+    Step();
+    if (f % 50 == 0) ClearBulletList(&world->bullets);
+  }
+  // Six places 60 degrees apart at about 90 px.
+  const float a0 = AngleFromTo(boss->x, boss->y, Pod(6)->x, Pod(6)->y);
+  for (int i = 6; i < 12; ++i) {
+    const Enemy* pod = Pod(i);
+    EXPECT_NEAR(Hypot(pod->x - boss->x, pod->y - boss->y), 90.0f, 30.0f) << i;
+    const float a = AngleFromTo(boss->x, boss->y, pod->x, pod->y);
+    EXPECT_LT(AngleDistance(a - a0, pod->intRegs[kBossPodRankReg] * 60.0f), 30.0f) << i;  // the types lag unequally
+  }
+  // A loss renumbers the survivors in slot order.
+  Kill(Pod(8));
+  Step();
+  const int ranks[12] = {-1, -1, -1, -1, -1, -1, 0, 1, -1, 2, 3, 4};
+  for (int i = 6; i < 12; ++i)
+    if (Pod(i)) EXPECT_EQ(Pod(i)->intRegs[kBossPodRankReg], ranks[i]) << i;
+  // With ten lost the boss goes back to its volleys; the pods stay on the ring.
+  Kill(Pod(6));
+  Kill(Pod(7));
+  Kill(Pod(9));
+  Step();
+  EXPECT_EQ(boss->phase, PodBossVolleys);
+  EXPECT_EQ(Pod(10)->phase, BossPodRing);
+  // At each series end it passes through the ring phase for one frame; shots grow with the loss.
+  ASSERT_GT(RunUntilBossPhase(PodBossRings, 1000), 0);
+  EXPECT_EQ(boss->intRegs[18], 19);
+  Step();
+  EXPECT_EQ(boss->phase, PodBossVolleys);
+  Kill(Pod(10));
+  ASSERT_GT(RunUntilBossPhase(PodBossRings, 2000), 0);
+  EXPECT_EQ(boss->intRegs[18], 20);
+  EXPECT_EQ(Pod(11)->intRegs[kBossPodRankReg], 0);
+  EXPECT_EQ(boss->intRegs[19], 21);  // the gap between shots stays
+}
+
+// ---- Walkers ---------------------------------------------------------------------------------
+
+TEST_F(PodBoss, WalkersLaunchOverTheVolleysAndLayBlastsBeforeEachJump) {
+  struct Case {
+    int d;
+    std::vector<int> offsets;
+  } const cases[] = {{0, {0}}, {3, {0, 15}}, {5, {0, 9, 19, 29}}, {7, {0, 7, 15, 23, 31, 39}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "D " << c.d);
+    SetUp();
+    StartBoss(c.d);
+    ASSERT_GT(RunUntilBossPhase(PodBossVolleys, 200), 0);
+    const int* r = boss->intRegs;
+    const float* f = boss->floatRegs;
+    const int period = r[33];
+    std::vector<int> launches;
+    int bombs = 0, jumps = 0;
+    while (boss->phaseFrames < r[34] + 80 && boss->phase == PodBossVolleys) {
+      float before[10][2];
+      int counters[10];
+      for (int i = 0; i < 10; ++i) {
+        before[i][0] = f[48 + 3 * i];
+        before[i][1] = f[49 + 3 * i];
+        counters[i] = r[48 + i];
+      }
+      const std::vector<EnemyBullet*> made = Step();
+      std::vector<int> bombing;
+      for (int i = 0; i < 10; ++i) {
+        const int n = r[48 + i];
+        if (n == 1) launches.push_back(boss->phaseFrames - r[34]);
+        if (n > 1 && n % period == 0) {
+          // A jump of period x 5.2 x (19 - i) / 19 px.
+          jumps += 1;
+          EXPECT_NEAR(Hypot(f[48 + 3 * i] - before[i][0], f[49 + 3 * i] - before[i][1]),
+                      period * 5.2f * (19 - i) / 19.0f, 1e-3);
+        }
+        if (n > 1) EXPECT_EQ(n, counters[i] + 1);
+        if (n >= 0 && n % period == period - 1) bombing.push_back(i);
+      }
+      std::vector<const EnemyBullet*> blasts;
+      for (const EnemyBullet* q : made)
+        if (q->kind == BulletDelayedBlast) blasts.push_back(q);
+      ASSERT_EQ(blasts.size(), bombing.size());
+      for (size_t k = 0; k < blasts.size(); ++k) {
+        const int i = bombing[k];
+        const EnemyBullet* q = blasts[k];
+        bombs += 1;
+        EXPECT_FLOAT_EQ(q->x, f[48 + 3 * i]);
+        EXPECT_FLOAT_EQ(q->y, f[49 + 3 * i]);
+        EXPECT_FLOAT_EQ(q->baseScaleX, c.d * 0.08f + r[32] * 0.1f + 1.7f - i * 0.2f);
+        const float w = c.d * 0.4f + 2.0f;
+        EXPECT_GE(q->speed, w / 2);
+        EXPECT_LT(q->speed, w);
+        EXPECT_LT(q->type, 12);
+        EXPECT_FLOAT_EQ(q->spinStep, 12.0f);
+        EXPECT_FLOAT_EQ(q->friction, 0.9f);
+      }
+    }
+    EXPECT_EQ(launches, c.offsets);
+    EXPECT_GT(bombs, 0);
+    EXPECT_GT(jumps, 0);
+    for (int i = static_cast<int>(c.offsets.size()); i < 10; ++i) EXPECT_EQ(r[48 + i], -1);
+    TearDown();
+  }
+}
+
+TEST_F(PodBoss, WalkerSlotsFreeOffTheFieldAndRingLaunchesTakeTheFirstFree) {
+  StartBoss(4);
+  ParkBoss();
+  int* r = boss->intRegs;
+  float* f = boss->floatRegs;
+  // A walker heading out past x 400 frees its slot on its first jump, after one blast.
+  r[57] = 0;
+  f[75] = 398.0f;
+  f[76] = 200.0f;
+  f[77] = 0.0f;
+  int blasts = 0;
+  for (int n = 1; n <= r[33]; ++n) {
+    for (const EnemyBullet* q : Step()) blasts += q->kind == BulletDelayedBlast;
+    EXPECT_EQ(r[57], n < r[33] ? n : -1);
+  }
+  EXPECT_EQ(blasts, 1);
+  // The ring phase, once the boss is on the field: every slot busy, the timer restarts and
+  // nothing is launched.
+  for (int f = 0; f < 160; ++f) Step();
+  boss->SetEnemyPhase(PodBossRings);
+  Step();
+  for (int i = 0; i < 10; ++i) {
+    r[48 + i] = 1;
+    f[48 + 3 * i] = 180.0f;
+    f[49 + 3 * i] = 240.0f;
+  }
+  r[97] = r[96] - 1;
+  int step = g_randomStep;
+  Step();
+  EXPECT_EQ(r[97], 0);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(r[48 + i], 2);
+  EXPECT_EQ(DrawsSince(step), 2);  // the hover drift; no heading drawn
+  // With slot 7 free it takes the next walker.
+  r[55] = -1;
+  r[97] = r[96] - 1;
+  step = g_randomStep;
+  Step();
+  EXPECT_EQ(r[55], 1);
+  EXPECT_EQ(DrawsSince(step), 3);
+  float ox = 0, oy = 0, unused = 0;
+  ShotOriginOf(boss, 3, &ox, &oy, &unused);
+  EXPECT_LE(AngleDistance(f[50 + 3 * 7], AngleToPlayer(world.get(), f[48 + 3 * 7], f[49 + 3 * 7])), 31.0f);
+}
+
+// ---- Death and exit --------------------------------------------------------------------------
+
+TEST_F(PodBoss, DeathSequenceThenTheFlagAndTheRealDeath) {
+  for (bool withScript : {true, false}) {
+    SCOPED_TRACE(withScript ? "with a stage script" : "without a stage script");
+    SetUp();
+    StartBoss(3);
+    if (withScript) world->stageScript = new StageScript();
+    ASSERT_GT(RunUntilBossPhase(PodBossVolleys, 200), 0);
+    while (boss->intRegs[48] < 0) Step();
+    ClearBulletList(&world->bullets);
+    ClearEffectList(&world->effects);
+    const int32_t scoreBefore = world->player.scoreLow;
+    Kill(boss);
+    EXPECT_EQ(boss->dyingCounter, -1);
+    EXPECT_EQ(boss->phase, PodBossDying);
+    EXPECT_EQ(world->player.scoreLow, scoreBefore);
+    int bursts = 0;
+    for (int f = 1; f <= 80; ++f) {
+      ResetSoundRequests();
+      const int walker = boss->intRegs[48];
+      Effect* lastEffect = world->effects.tail;
+      int jumps = 0;  // walkers that jump this frame, each with one wobble draw
+      for (int i = 0; i < 10; ++i) {
+        const int c = boss->intRegs[48 + i];
+        jumps += c >= 0 && (c + 1) % boss->intRegs[33] == 0;
+      }
+      const int step = g_randomStep;
+      for (const EnemyBullet* q : Step()) ADD_FAILURE() << "bullet type " << q->type << " on frame " << f;
+      int pieces = 0;
+      for (Effect* p = lastEffect ? lastEffect->next : world->effects.head; p; p = p->next) pieces += 1;
+      const bool sound = std::find(g_seQueue, g_seQueue + g_seQueueLength, SeEnemyBreak) != g_seQueue + g_seQueueLength;
+      if (walker >= 0) EXPECT_TRUE(boss->intRegs[48] == walker + 1 || boss->intRegs[48] == -1);  // still walking
+      if (f < 80) {
+        EXPECT_EQ(boss->dyingCounter, -1);
+        if (withScript) EXPECT_EQ(world->stageScript->flags[0], 0);
+        EXPECT_EQ(world->player.scoreLow, scoreBefore);
+        if (f % 6 == 1) {
+          bursts += 1;
+          EXPECT_GE(pieces, 5);
+          EXPECT_LE(pieces, 8);
+          EXPECT_EQ(pieces, boss->intRegs[128]);
+          EXPECT_TRUE(sound);
+          // Count, offset angle and distance, then speed and lifetime per piece; then the walkers.
+          EXPECT_EQ(DrawsSince(step), 3 + 2 * pieces + jumps);
+        } else {
+          EXPECT_EQ(DrawsSince(step), jumps);
+          EXPECT_EQ(pieces, 0);
+          EXPECT_FALSE(sound);
+        }
+      }
+    }
+    EXPECT_EQ(bursts, 14);
+    // Frame 80: the flag, the rewarded death, and the pods' unrewarded ones in the same frame.
+    EXPECT_EQ(boss->dyingCounter, 1);
+    if (withScript) EXPECT_EQ(world->stageScript->flags[0], 1);
+    EXPECT_EQ(world->player.scoreLow, scoreBefore + 100000);
+    for (const Enemy* e = world->enemies.head; e; e = e->next) {
+      EXPECT_EQ(e->dyingCounter, 1);
+      EXPECT_EQ(e->parent, nullptr);
+    }
+    for (int f = 0; f < 4; ++f) Step();
+    EXPECT_EQ(world->enemies.head, nullptr);
+    EXPECT_EQ(world->enemies.count, 0);
+    TearDown();
+  }
+}
+
+TEST_F(PodBoss, LeavesAtAge4000WithoutTheFlag) {
+  StartBoss(2);
+  world->stageScript = new StageScript();
+  ASSERT_GT(RunUntilBossPhase(PodBossVolleys, 200), 0);
+  Kill(Pod(3));
+  boss->age = 3999;
+  const int32_t scoreBefore = world->player.scoreLow;
+  int frames = 0;
+  float lastVy = boss->vy;
+  while (Alive(boss) && frames < 3000) {
+    const bool flagged = boss->baseY < -160.0f;  // seen by the next behaviour
+    Step();
+    ++frames;
+    if (frames % 100 == 0) ClearBulletList(&world->bullets);
+    if (!Alive(boss)) break;
+    if (boss->dyingCounter == 0) {
+      EXPECT_LT(boss->vy, lastVy + 1e-6f);  // climbing ever faster
+      lastVy = boss->vy;
+      if (flagged) EXPECT_EQ(boss->removeOffField, 1);
+      if (boss->baseY > -150.0f) EXPECT_EQ(boss->removeOffField, 0);
+    }
+  }
+  ASSERT_FALSE(Alive(boss));
+  EXPECT_GT(frames, 60);
+  EXPECT_EQ(world->stageScript->flags[0], 0);
+  // The pods lose their boss and go without reward; nothing keeps a link to it.
+  for (const Enemy* e = world->enemies.head; e; e = e->next) {
+    EXPECT_GE(e->dyingCounter, 1);
+    EXPECT_EQ(e->parent, nullptr);
+  }
+  for (int f = 0; f < 4; ++f) Step();
+  EXPECT_EQ(world->enemies.count, 0);
+  EXPECT_EQ(world->player.scoreLow, scoreBefore);
+}
+
+TEST_F(PodBoss, PodsWithoutTheirBossDieWithoutReward) {
+  for (int type : {100, 101, 102}) {
+    SCOPED_TRACE(type);
+    SetUp();
+    Enemy* pod = Make(type, 100, 100, 0, 0);
+    ASSERT_NE(pod, nullptr);
+    Step();
+    EXPECT_EQ(pod->dyingCounter, 1);
+    EXPECT_EQ(world->player.scoreLow, 0);
+    EXPECT_EQ(world->bullets.count, 0);
+    EXPECT_EQ(world->items.count, 0);
+    Step();
+    Step();
+    EXPECT_EQ(world->enemies.count, 0);
+    TearDown();
+  }
+}
+
+TEST(PodBossStageCheck, OnlyPhaseZeroStartsTheBoss) {
+  const struct {
+    const char* text;
+    bool reported;
+  } cases[] = {
+      {"e1 99 0 180 -40 0 0\r\ns2 2\r\n", false},
+      {"e1 99 1 180 -40 0 0\r\ns2 2\r\n", true},
+      {"e1 99 3 180 -40 0 0\r\ns2 2\r\n", true},
+      {"e1 99 -1 180 -40 0 0\r\ns2 2\r\n", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    const std::string text = c.text;
+    bool found = false;
+    for (const StageProblem& p : CheckStageBytes(reinterpret_cast<const uint8_t*>(text.data()), text.size()))
+      found |= p.line == 1 && p.message.find("boss type 99") != std::string::npos;
+    EXPECT_EQ(found, c.reported);
+  }
+}
+
 }  // namespace
