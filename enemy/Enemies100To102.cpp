@@ -19,7 +19,7 @@ namespace {
 
 float F(int v) { return static_cast<float>(v); }
 
-// velocity = velocity x damping + polar(angle to the target, Min(distance x factor + base, cap)).
+// The constants of SpringEnemyTowardPoint.
 struct PodSpring {
   float factor, base, cap, damping;
 };
@@ -153,9 +153,7 @@ void MovePod(Enemy* e, const BossPodKind& k) {
     ty = boss->y + oy;
     spring = &k.ring;
   }
-  const float a = AngleFromTo(e->x, e->y, tx, ty);
-  const float dist = Hypot(tx - e->x, ty - e->y);
-  DampAndPushEnemy(e, spring->damping, a, MinFloat(dist * spring->factor + spring->base, spring->cap));
+  SpringEnemyTowardPoint(e, tx, ty, spring->factor, spring->base, spring->cap, spring->damping);
 }
 
 void UpdateBossPodBehaviour(GameWorld* world, Enemy* e, const BossPodKind& k) {

@@ -73,11 +73,7 @@ void SendPodsToPhase(Enemy* e, int phase) {
 
 // The spring toward the hover point; returns the angle to it.
 float SpringTowardHoverPoint(Enemy* e) {
-  const float hx = e->floatRegs[16], hy = e->floatRegs[17];
-  const float a = AngleFromTo(e->x, e->y, hx, hy);
-  const float dist = Hypot(hx - e->x, hy - e->y);
-  DampAndPushEnemy(e, 0.985f, a, MinFloat(dist * 0.0011f + 0.015f, 0.2f));
-  return a;
+  return SpringEnemyTowardPoint(e, e->floatRegs[16], e->floatRegs[17], 0.0011f, 0.015f, 0.2f, 0.985f);
 }
 
 // Six slots in two rows of three; each row takes the three columns in a shuffled order. The
@@ -414,6 +410,13 @@ void LayWalkerBombs(GameWorld* world, Enemy* e) {
 }
 
 }  // namespace
+
+float SpringEnemyTowardPoint(Enemy* e, float tx, float ty, float factor, float base, float cap, float damping) {
+  const float a = AngleFromTo(e->x, e->y, tx, ty);
+  const float dist = Hypot(tx - e->x, ty - e->y);
+  DampAndPushEnemy(e, damping, a, MinFloat(dist * factor + base, cap));
+  return a;
+}
 
 bool IsPodBossShotFrame(const Enemy* boss) {
   const int* r = boss->intRegs;

@@ -43,6 +43,10 @@ constexpr int kBossPodRankReg = 1;  // place on the ring among the live pods
 
 void UpdatePodBossBehaviour(GameWorld* world, Enemy* e);
 void UpdatePodBossAttack(GameWorld* world, Enemy* e);
+// The spring of the boss and its pods: velocity = velocity x damping + polar(the angle from the
+// enemy to the point, Min(distance x factor + base, cap)). Returns that angle.
+float SpringEnemyTowardPoint(Enemy* e, float tx, float ty, float factor, float base, float cap, float damping);
+
 // A volley shot frame of the boss (its timer at 0, gap, 2 x gap, ... below shots x gap); the
 // pods in formation fire with it.
 bool IsPodBossShotFrame(const Enemy* boss);

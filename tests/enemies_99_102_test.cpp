@@ -12,9 +12,12 @@
 #include "enemy/EnemyHelpers.h"
 #include "enemy/StageScript.h"
 #include "platform/SoundSystem.h"
+#include "player/Option.h"
 #include "player/Player.h"
+#include "player/PlayerShot.h"
 #include "world/Effect.h"
 #include "world/MathUtil.h"
+#include "world/ObjectList.h"
 
 namespace {
 
@@ -49,6 +52,19 @@ class PodBoss : public EnemyFamilyTest {
   }
 
   void Kill(Enemy* e) { KillEnemy(true, world.get(), HitSourceMainShot, e); }
+
+  // An option and a player shot locked onto the enemy: neither may keep it once it is gone.
+  std::pair<Option*, PlayerShot*> LockOnto(Enemy* e) {
+    Option* o = new Option;
+    ListAppendAtTail(&world->player.optionHead, &world->player.optionTail, o);
+    world->player.optionCount += 1;
+    o->target = e;
+    PlayerShot* s = new PlayerShot;
+    ListAppendAtTail(&world->shots.head, &world->shots.tail, s);
+    world->shots.count += 1;
+    s->target = e;
+    return {o, s};
+  }
 
   // Frames until the boss's phase is `phase` (the frame where it changed counts); -1 after max.
   int RunUntilBossPhase(int phase, int max) {
@@ -281,13 +297,14 @@ TEST_F(PodBoss, ChargeKeepsWhatIsLeftBelowOneShot) {
       }
       EXPECT_LT(r[82], 100);
       // The pods are told to stop at the end of the charging.
-      if (boss->phaseFrames == r[83] + r[85])
+      if (boss->phaseFrames == r[83] + r[85]) {
         for (int i = 0; i < 12; ++i) EXPECT_EQ(Pod(i)->intRegs[kBossPodStopReg], 1);
+      }
     }
     // 501 charging frames of a fixed and a random gain.
     EXPECT_GE(shots, (501 * r[80]) / 100 - 1);
     EXPECT_LE(shots, (501 * (r[80] + r[81])) / 100);
-    if (d == 7) EXPECT_NEAR(shots, 501, 100);
+    if (d == 7) { EXPECT_NEAR(shots, 501, 100); }
     for (int i = 0; i < 12; ++i) {
       EXPECT_EQ(Pod(i)->phase, BossPodFormation);
       EXPECT_EQ(Pod(i)->intRegs[kBossPodStopReg], 0);
@@ -363,7 +380,7 @@ TEST_F(PodBoss, StoppedPodFinishesItsBurstThenHolds) {
       EXPECT_EQ(DrawsSince(step), 3);  // one draw for the hold
       EXPECT_GE(r[36], -r[35]);
     }
-    if (ended && before < 0) EXPECT_EQ(r[36], before);  // held
+    if (ended && before < 0) { EXPECT_EQ(r[36], before); }  // held
   }
   EXPECT_EQ(ended, 1);
   EXPECT_EQ(steps, r[33]);
@@ -484,7 +501,7 @@ TEST_F(PodBoss, LossesSendThePodsToTheRingAndBackToTheVolleys) {
   Step();
   const int ranks[12] = {-1, -1, -1, -1, -1, -1, 0, 1, -1, 2, 3, 4};
   for (int i = 6; i < 12; ++i)
-    if (Pod(i)) EXPECT_EQ(Pod(i)->intRegs[kBossPodRankReg], ranks[i]) << i;
+    if (Pod(i)) { EXPECT_EQ(Pod(i)->intRegs[kBossPodRankReg], ranks[i]) << i; }
   // With ten lost the boss goes back to its volleys; the pods stay on the ring.
   Kill(Pod(6));
   Kill(Pod(7));
@@ -540,7 +557,7 @@ TEST_F(PodBoss, WalkersLaunchOverTheVolleysAndLayBlastsBeforeEachJump) {
           EXPECT_NEAR(Hypot(f[48 + 3 * i] - before[i][0], f[49 + 3 * i] - before[i][1]),
                       period * 5.2f * (19 - i) / 19.0f, 1e-3);
         }
-        if (n > 1) EXPECT_EQ(n, counters[i] + 1);
+        if (n > 1) { EXPECT_EQ(n, counters[i] + 1); }
         if (n >= 0 && n % period == period - 1) bombing.push_back(i);
       }
       std::vector<const EnemyBullet*> blasts;
@@ -627,6 +644,8 @@ TEST_F(PodBoss, DeathSequenceThenTheFlagAndTheRealDeath) {
     ClearBulletList(&world->bullets);
     ClearEffectList(&world->effects);
     const int32_t scoreBefore = world->player.scoreLow;
+    const auto onBoss = LockOnto(boss);
+    const auto onPod = LockOnto(Pod(11));
     Kill(boss);
     EXPECT_EQ(boss->dyingCounter, -1);
     EXPECT_EQ(boss->phase, PodBossDying);
@@ -646,10 +665,10 @@ TEST_F(PodBoss, DeathSequenceThenTheFlagAndTheRealDeath) {
       int pieces = 0;
       for (Effect* p = lastEffect ? lastEffect->next : world->effects.head; p; p = p->next) pieces += 1;
       const bool sound = std::find(g_seQueue, g_seQueue + g_seQueueLength, SeEnemyBreak) != g_seQueue + g_seQueueLength;
-      if (walker >= 0) EXPECT_TRUE(boss->intRegs[48] == walker + 1 || boss->intRegs[48] == -1);  // still walking
+      if (walker >= 0) { EXPECT_TRUE(boss->intRegs[48] == walker + 1 || boss->intRegs[48] == -1); }  // still walking
       if (f < 80) {
         EXPECT_EQ(boss->dyingCounter, -1);
-        if (withScript) EXPECT_EQ(world->stageScript->flags[0], 0);
+        if (withScript) { EXPECT_EQ(world->stageScript->flags[0], 0); }
         EXPECT_EQ(world->player.scoreLow, scoreBefore);
         if (f % 6 == 1) {
           bursts += 1;
@@ -669,7 +688,7 @@ TEST_F(PodBoss, DeathSequenceThenTheFlagAndTheRealDeath) {
     EXPECT_EQ(bursts, 14);
     // Frame 80: the flag, the rewarded death, and the pods' unrewarded ones in the same frame.
     EXPECT_EQ(boss->dyingCounter, 1);
-    if (withScript) EXPECT_EQ(world->stageScript->flags[0], 1);
+    if (withScript) { EXPECT_EQ(world->stageScript->flags[0], 1); }
     EXPECT_EQ(world->player.scoreLow, scoreBefore + 100000);
     for (const Enemy* e = world->enemies.head; e; e = e->next) {
       EXPECT_EQ(e->dyingCounter, 1);
@@ -678,6 +697,10 @@ TEST_F(PodBoss, DeathSequenceThenTheFlagAndTheRealDeath) {
     for (int f = 0; f < 4; ++f) Step();
     EXPECT_EQ(world->enemies.head, nullptr);
     EXPECT_EQ(world->enemies.count, 0);
+    for (const auto& lock : {onBoss, onPod}) {
+      EXPECT_EQ(lock.first->target, nullptr);
+      EXPECT_EQ(lock.second->target, nullptr);
+    }
     TearDown();
   }
 }
@@ -687,6 +710,8 @@ TEST_F(PodBoss, LeavesAtAge4000WithoutTheFlag) {
   world->stageScript = new StageScript();
   ASSERT_GT(RunUntilBossPhase(PodBossVolleys, 200), 0);
   Kill(Pod(3));
+  const auto onBoss = LockOnto(boss);
+  const auto onPod = LockOnto(Pod(4));
   boss->age = 3999;
   const int32_t scoreBefore = world->player.scoreLow;
   int frames = 0;
@@ -700,8 +725,8 @@ TEST_F(PodBoss, LeavesAtAge4000WithoutTheFlag) {
     if (boss->dyingCounter == 0) {
       EXPECT_LT(boss->vy, lastVy + 1e-6f);  // climbing ever faster
       lastVy = boss->vy;
-      if (flagged) EXPECT_EQ(boss->removeOffField, 1);
-      if (boss->baseY > -150.0f) EXPECT_EQ(boss->removeOffField, 0);
+      if (flagged) { EXPECT_EQ(boss->removeOffField, 1); }
+      if (boss->baseY > -150.0f) { EXPECT_EQ(boss->removeOffField, 0); }
     }
   }
   ASSERT_FALSE(Alive(boss));
@@ -715,6 +740,10 @@ TEST_F(PodBoss, LeavesAtAge4000WithoutTheFlag) {
   for (int f = 0; f < 4; ++f) Step();
   EXPECT_EQ(world->enemies.count, 0);
   EXPECT_EQ(world->player.scoreLow, scoreBefore);
+  for (const auto& lock : {onBoss, onPod}) {
+    EXPECT_EQ(lock.first->target, nullptr);
+    EXPECT_EQ(lock.second->target, nullptr);
+  }
 }
 
 TEST_F(PodBoss, PodsWithoutTheirBossDieWithoutReward) {
