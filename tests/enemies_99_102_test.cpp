@@ -314,6 +314,62 @@ TEST_F(PodBoss, ChargeKeepsWhatIsLeftBelowOneShot) {
 }
 
 
+TEST_F(PodBoss, StartPhasesOtherThanTheEntry) {
+  // The set-up runs on the first frame in any phase, so no period is ever zero. Only phase 0
+  // sweeps the boss in; the stage checker rejects the others.
+  // At D 0 the charge gains 8 to 12 a frame from phase frame 40: its first shot comes 8 to 12
+  // frames later.
+  struct Case {
+    int phase;
+    int firstShotAge;    // first volley bullet, 0 none within the run
+    int chargeStartAge;  // age of phase frame 40 of a charge, 0 none
+    int leftAtAge;       // age at which it left its start phase, 0 never
+  } const cases[] = {
+      {PodBossVolleys, 160, 649 + 40, 649},
+      {PodBossCharge, 0, 40, 630},
+      {PodBossRings, 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "phase " << c.phase);
+    SetUp();
+    boss = Make(99, 180, -40, 270, 0, c.phase);
+    int firstShot = 0, firstCharge = 0, left = 0, walkers = 0;
+    while (boss->age < 700) {
+      const std::vector<EnemyBullet*> made = Step();
+      for (const EnemyBullet* q : made) {
+        if (q->type == 53 && q->baseScaleX == 0.8f && firstShot == 0) firstShot = boss->age;
+        if (IsChargeShot(q) && firstCharge == 0) firstCharge = boss->age;
+      }
+      if (left == 0 && boss->phase != c.phase) left = boss->age;
+      for (int i = 0; i < 10; ++i) walkers += boss->intRegs[48 + i] == 1;
+      if (boss->age % 100 == 0) ClearBulletList(&world->bullets);
+    }
+    EXPECT_EQ(firstShot, c.firstShotAge);
+    if (c.chargeStartAge == 0) {
+      EXPECT_EQ(firstCharge, 0);
+    } else {
+      EXPECT_GE(firstCharge, c.chargeStartAge + 8);
+      EXPECT_LE(firstCharge, c.chargeStartAge + 12);
+    }
+    EXPECT_EQ(left, c.leftAtAge);
+    if (c.phase == PodBossRings) {
+      EXPECT_GE(walkers, 4);  // one every 160 frames, the first after a random wait
+      EXPECT_LE(walkers, 5);
+    }
+    TearDown();
+  }
+  // Placed in phase -1 it plays its death sequence while alive and dies rewarded on frame 80.
+  SetUp();
+  world->stageScript = new StageScript();
+  boss = Make(99, 180, -40, 270, 0, PodBossDying);
+  for (int f = 1; f < 80; ++f) Step();
+  EXPECT_EQ(boss->dyingCounter, 0);
+  Step();
+  EXPECT_EQ(boss->dyingCounter, 1);
+  EXPECT_EQ(world->stageScript->flags[0], 1);
+  EXPECT_EQ(world->player.scoreLow, 100000);
+}
+
 // ---- The pods' modes -----------------------------------------------------------------------------
 
 TEST_F(PodBoss, SpiralBurstsStepsAndPauses) {
