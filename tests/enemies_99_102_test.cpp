@@ -240,7 +240,8 @@ TEST_F(PodBoss, VolleyScheduleWithoutLosses) {
         if (phase == PodBossCharge) phase2Length = pf + 1;
       }
       if (phase1Length != 0) continue;
-      for (EnemyBullet* q : made) {
+      std::vector<const EnemyBullet*> fans;
+      for (const EnemyBullet* q : made) {
         if (q->kind != BulletPlain) continue;
         if (q->type == 53) {
           if (firstShotAge == 0) firstShotAge = boss->age;
@@ -248,15 +249,23 @@ TEST_F(PodBoss, VolleyScheduleWithoutLosses) {
           EXPECT_FLOAT_EQ(q->speed, b);
           EXPECT_FLOAT_EQ(q->baseScaleX, 0.8f);
         } else {
-          podBullets += 1;
-          EXPECT_EQ(q->baseScaleX, 0.6f);
-          // Pods fire along the boss's aim, not their own: the fan is centred on it.
-          const int width = Pod(0)->intRegs[16];
-          const float a = q->type == 48 ? 0.5f : q->type == 52 ? 0.43f : 0.36f;
-          const float bb = q->type == 48 ? 1.7f : q->type == 52 ? 1.3f : 0.9f;
-          const float gap = 2.0f * (width * a + bb) / width;
-          EXPECT_LE(AngleDistance(q->direction, aim), gap * (width - 1) / 2.0f + 1e-3f);
+          fans.push_back(q);
         }
+      }
+      podBullets += static_cast<int>(fans.size());
+      // Each pod's fan is centred on the boss's aim, not on its own, with its type's gap.
+      const int width = Pod(0)->intRegs[16];
+      ASSERT_EQ(fans.size() % width, 0u);
+      for (size_t k = 0; k < fans.size(); k += width) {
+        const EnemyBullet* mid = fans[k + width / 2];
+        EXPECT_NEAR(AngleDistance(mid->direction, aim), 0.0f, 1e-3);
+        EXPECT_FLOAT_EQ(mid->baseScaleX, 0.6f);
+        if (width == 1) continue;
+        const int t = mid->type == 48 ? 0 : mid->type == 52 ? 1 : 2;
+        const float a[3] = {0.5f, 0.43f, 0.36f}, bb[3] = {1.7f, 1.3f, 0.9f}, speed[3] = {0.78f, 0.84f, 0.9f};
+        EXPECT_NEAR(AngleDistance(fans[k]->direction, fans[k + 1]->direction), 2.0f * (width * a[t] + bb[t]) / width,
+                    1e-3);
+        EXPECT_FLOAT_EQ(mid->speed, b * speed[t]);
       }
     }
     EXPECT_EQ(firstShotAge, boss->intRegs[20] + 161);
