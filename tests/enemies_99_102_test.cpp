@@ -12,6 +12,7 @@
 #include "enemy/EnemyHelpers.h"
 #include "enemy/StageScript.h"
 #include "platform/SoundSystem.h"
+#include "player/Item.h"
 #include "player/Option.h"
 #include "player/Player.h"
 #include "player/PlayerShot.h"
@@ -826,6 +827,53 @@ TEST_F(PodBoss, PodsWithoutTheirBossDieWithoutReward) {
     Step();
     EXPECT_EQ(world->enemies.count, 0);
     TearDown();
+  }
+}
+
+// The boss and its pods through the whole object update, with pods shot down one by one, then
+// the boss killed or leaving by age: nothing may touch freed memory (run under the sanitizer
+// build), and the list empties without a link left to a boss or a pod.
+TEST_F(PodBoss, ThroughWholeFramesOfPlayToItsEnd) {
+  for (bool killed : {true, false}) {
+    for (int d : {1, 7}) {
+      SCOPED_TRACE(testing::Message() << (killed ? "killed" : "leaving") << " D " << d);
+      SetUp();
+      world->stageScript = new StageScript();
+      SetDifficulty(d);
+      boss = Make(99, 180, -40, 270, 0);
+      int mostBullets = 0, frame = 0;
+      for (; frame < 6000 && world->enemies.count > 0; ++frame) {
+        if (frame % 173 == 172 && Alive(boss)) {
+          for (int i = 0; i < 12; ++i)
+            if (Pod(i) && Pod(i)->dyingCounter == 0) {
+              Kill(Pod(i));
+              break;
+            }
+        }
+        if (frame == 2600) {
+          ASSERT_TRUE(Alive(boss));
+          if (killed)
+            Kill(boss);
+          else
+            boss->age = 4000;
+        }
+        UpdatePlayer(world.get());
+        UpdatePlayerShots(world.get());
+        UpdateEnemies(world.get());
+        UpdateEnemyBullets(world.get());
+        UpdateItems(world.get());
+        UpdateEffects(world.get());
+        if (Alive(boss)) {
+          EXPECT_LE(boss->intRegs[0], 12);
+        }
+        mostBullets = std::max(mostBullets, static_cast<int>(world->bullets.count));
+      }
+      EXPECT_EQ(world->enemies.count, 0);
+      EXPECT_LT(frame, 6000);
+      EXPECT_GT(mostBullets, 40);
+      EXPECT_EQ(world->stageScript->flags[0], killed ? 1 : 0);
+      TearDown();
+    }
   }
 }
 
