@@ -194,8 +194,7 @@ void StartGame(GameWorld* world) {
   p.optionType = (g_cmdOptionType != -1) ? g_cmdOptionType : 0;
   if (p.optionType >= 0) p.optionClassLevel[p.optionType % 6] = p.optionType / 6;
   const int wanted = g_cmdOptionCount > 0 ? g_cmdOptionCount : 0;
-  // HOOK(options): while (p.optionCount < wanted) new Option(...) at the player's position.
-  (void)wanted;
+  while (p.optionCount < wanted) new Option(&p.optionHead, &p.optionTail, &p.optionCount, p.x, p.y);
   const int table = (g_difficulty >= 0 && g_difficulty < kHighScoreTables) ? g_difficulty : 0;
   p.shownHighScoreLow = g_highScores[table][0].scoreLow;
   p.shownHighScoreHigh = g_highScores[table][0].scoreHigh;

@@ -6,15 +6,12 @@
 // it plays an 80-frame death sequence and sets stage flag 0.
 
 #include <cmath>
-#include <cstdint>
 
 #include "app/FrameLoop.h"
 #include "enemy/Enemy.h"
 #include "enemy/Enemy99.h"
 #include "enemy/EnemyDispatch.h"
 #include "enemy/EnemyHelpers.h"
-#include "platform/SoundSystem.h"
-#include "world/Effect.h"
 #include "world/EnemyBullet.h"
 #include "world/GameWorld.h"
 #include "world/MathUtil.h"
@@ -31,6 +28,8 @@ constexpr int kWalkerCounterReg = 48;  // intRegs 48..57: frames since launch, -
 constexpr int kWalkerStateReg = 48;    // floatRegs 48 + 3i: x, y, heading
 constexpr int kExitAge = 4000;
 constexpr int kDeathLength = 80;
+constexpr int kDeathBurstCountReg = 128;  // intRegs: pieces of the current burst
+constexpr int kDeathBurstRegs = 128;      // floatRegs 128..131: its offset and debris scales
 constexpr int kRingLoss = 6;       // lost pods that send the survivors to the ring
 constexpr int kVolleyLoss = 10;    // lost pods that send the boss back to the volleys
 constexpr float kHoverLeft = 160.0f, kHoverRight = 200.0f, kHoverTop = 100.0f, kHoverBottom = 140.0f;
@@ -262,47 +261,9 @@ void RunRings(GameWorld* world, Enemy* e, int lostBefore) {
   }
 }
 
-// Each four bytes (alpha, red, green, blue) times 2 / 3.
-uint32_t DebrisColour(uint32_t c) {
-  uint32_t out = 0;
-  for (int shift = 0; shift < 32; shift += 8) out |= ((((c >> shift) & 0xFFu) * 2u) / 3u) << shift;
-  return out;
-}
-
-void ThrowDeathBurst(GameWorld* world, Enemy* e) {
-  int* r = e->intRegs;
-  float* f = e->floatRegs;
-  RequestSoundEffect(SeEnemyBreak);
-  r[128] = RandomInt(4) + 5;
-  const float sx = e->sprite.scaleX, sy = e->sprite.scaleY;
-  const float a = RandomFloat(360.0f);
-  const float dist = RandomFloat((sx + sy) * 11.0f);
-  PolarToXY(&f[128], &f[129], a, dist);
-  const uint32_t colour = DebrisColour(e->sprite.colors[0]);
-  const float k = MinFloat(sx, sy) * std::sqrt(MaxFloat(sx, sy));
-  f[130] = (k + 2.0f) * 0.8f;
-  f[131] = k * 0.1f;
-  const int n = r[128];
-  for (int i = 0; i < n; ++i) {
-    const float speed = RandomFloat(4.0f) + 4.0f + std::sqrt(sx * sy) * 1.5f;
-    const int life = RandomInt(8) + 40;
-    Effect* p = ConstructEffect(world, EffectPlain, e->x + f[128], e->y + f[129], F(i) * 360.0f / F(n) + e->facing,
-                                speed, life);
-    if (!p) continue;
-    p->SetObjectSprite(152);
-    p->friction = 0.95f;
-    p->startScaleX = 1.0f;
-    p->startScaleY = f[131];
-    p->endScaleX = f[130];
-    p->endScaleY = 0.0f;
-    p->startColor = colour;
-    p->endColor = 0;
-  }
-}
-
 void RunDeathSequence(GameWorld* world, Enemy* e) {
   e->SetVelocityXY(e->vx * 0.983f, e->vy * 0.983f + 0.01f);
-  if (e->phaseFrames % 6 == 1) ThrowDeathBurst(world, e);
+  if (e->phaseFrames % 6 == 1) ThrowBossDeathDebris(world, e, kDeathBurstCountReg, kDeathBurstRegs);
   if (e->phaseFrames == kDeathLength) FinishBossDeathSequence(world, e, 1);
 }
 

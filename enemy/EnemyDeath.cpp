@@ -160,7 +160,8 @@ void DeathExtras17(GameWorld* world, int cause, Enemy* e) {
 }
 
 void DeathExtras26(GameWorld* world, Enemy* e) {
-  if (e->intRegs[0] < BulletIdCount) {
+  // A mine that has not run yet holds no bullet (its register still reads 0, another holder's id).
+  if (e->age > 0 && e->intRegs[0] < BulletIdCount) {
     // Its held bullet leaves the field and is culled by the bullet update.
     if (EnemyBullet* b = FindHeldBullet(world, e->intRegs[0])) b->baseX = -128000.0f;
   }

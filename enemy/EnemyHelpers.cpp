@@ -6,6 +6,8 @@
 #include "enemy/Enemy.h"
 #include "enemy/EnemyCatalogue.h"
 #include "enemy/StageScript.h"
+#include "platform/SoundSystem.h"
+#include "world/Effect.h"
 #include "world/EnemyBullet.h"
 #include "world/GameWorld.h"
 #include "world/MathUtil.h"
@@ -150,6 +152,12 @@ void SetBulletPlainTrail(EnemyBullet* b, int sprite, int interval, int lifetime,
   if (b) b->SetBulletTrail(0, sprite, interval, lifetime, 0.0f, 1.0f, scaleFactorX, scaleFactorY);
 }
 
+uint32_t DimColorTwoThirds(uint32_t argb) {
+  uint32_t out = 0;
+  for (int shift = 0; shift < 32; shift += 8) out |= (((argb >> shift) & 0xFFu) * 2u / 3u) << shift;
+  return out;
+}
+
 EnemyBullet* FindHeldBullet(GameWorld* world, int id) { return FindBulletById(&world->bullets, id); }
 
 void ShotOriginOf(const Enemy* e, int launcher, float* outX, float* outY, float* outAngle) {
@@ -205,3 +213,67 @@ int RandomSign() {
 }
 
 float RandomSignFloat() { return static_cast<float>(RandomSign()); }
+
+void SetPartsIntReg(Enemy* e, int index, int value) {
+  if (index < 0 || index >= kEnemyRegisterCount) return;
+  for (int i = 0; i < e->childCount && i < kEnemyChildMax; ++i) {
+    if (e->children[i]) e->children[i]->intRegs[index] = value;
+  }
+}
+
+float AngleFromShotOriginToPlayer(const GameWorld* world, const Enemy* e, int launcher) {
+  float ox = 0, oy = 0, unused = 0;
+  ShotOriginOf(e, launcher, &ox, &oy, &unused);
+  return AngleToPlayer(world, ox, oy);
+}
+
+void SetBulletAccelAt(EnemyBullet* b, float angle, float accel, float accelFactor, float friction, float stretch) {
+  if (!b) return;
+  b->SetBulletAccelPolar(angle, accel);
+  b->accelFactor = accelFactor;
+  b->friction = friction;
+  b->stretch = stretch;
+}
+
+void PlacePartAboutParent(Enemy* e, float angle) {
+  if (!e->parent) return;
+  e->SnapEnemyBaseToParent();
+  e->orbitAngle = angle + e->parent->facing;
+}
+
+void RemoveEnemyWithParts(Enemy* e) {
+  for (int i = 0; i < e->childCount && i < kEnemyChildMax; ++i) {
+    if (e->children[i]) e->children[i]->dyingCounter = 1;
+  }
+  e->dyingCounter = 2;
+}
+
+void ThrowBossDeathDebris(GameWorld* world, Enemy* e, int countReg, int floatReg) {
+  int& n = e->intRegs[countReg];
+  float* f = &e->floatRegs[floatReg];
+  RequestSoundEffect(SeEnemyBreak);
+  const float sx = e->sprite.scaleX, sy = e->sprite.scaleY;
+  n = RandomInt(4) + 5;
+  const float a = RandomFloat(360.0f);
+  const float dist = RandomFloat((sx + sy) * 11.0f);
+  PolarToXY(&f[0], &f[1], a, dist);
+  const uint32_t colour = DimColorTwoThirds(e->sprite.colors[0]);
+  const float k = MinFloat(sx, sy) * std::sqrt(MaxFloat(sx, sy));
+  f[2] = (k + 2.0f) * 0.8f;
+  f[3] = k * 0.1f;
+  for (int i = 0; i < n; ++i) {
+    const float speed = RandomFloat(4.0f) + 4.0f + std::sqrt(sx * sy) * 1.5f;
+    const int life = RandomInt(8) + 40;
+    const float angle = static_cast<float>(i) * 360.0f / static_cast<float>(n) + e->facing;
+    Effect* p = ConstructEffect(world, EffectPlain, e->x + f[0], e->y + f[1], angle, speed, life);
+    if (!p) continue;
+    p->SetObjectSprite(152);
+    p->friction = 0.95f;
+    p->startScaleX = 1.0f;
+    p->startScaleY = f[3];
+    p->endScaleX = f[2];
+    p->endScaleY = 0.0f;
+    p->startColor = colour;
+    p->endColor = 0;
+  }
+}

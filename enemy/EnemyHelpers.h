@@ -88,6 +88,10 @@ void SetBulletAccelMotion(EnemyBullet* b, float accel, float accelFactor, float 
 void SetBulletPlainTrail(EnemyBullet* b, int sprite, int interval, int lifetime, float scaleFactorX,
                          float scaleFactorY);
 
+// An ARGB colour with each of its four bytes times 2 / 3 (integer division): the debris colour
+// of a tinted body.
+uint32_t DimColorTwoThirds(uint32_t argb);
+
 // The bullet an enemy holds by id in a register, or null when the id is out of range or the
 // bullet is gone. The only way type code looks a held bullet up.
 EnemyBullet* FindHeldBullet(GameWorld* world, int id);
@@ -123,3 +127,35 @@ Enemy* LaunchEnemy(GameWorld* world, int type, float x, float y, float direction
 int RandomSign();
 // The same as a float factor.
 float RandomSignFloat();
+
+// ---- Switching parts -------------------------------------------------------------------------
+
+// Each part that still exists gets intRegs[index] = value (a parent switching its parts' fire
+// or spin); an index outside the register array changes nothing.
+void SetPartsIntReg(Enemy* e, int index, int value);
+
+// ---- Appended: shot origins and accelerating bullets -----------------------------------------
+
+// The angle from launch point i's shot origin (a barrel's muzzle, a point itself) to the player.
+float AngleFromShotOriginToPlayer(const GameWorld* world, const Enemy* e, int launcher);
+// The finishing set with the acceleration along a given (unnormalised) angle, as the attack
+// formulas write it: SetBulletAccelPolar(angle, accel), acceleration factor, friction, stretch.
+void SetBulletAccelAt(EnemyBullet* b, float angle, float accel, float accelFactor, float friction, float stretch);
+
+// ---- Large ships with parts ------------------------------------------------------------------
+
+// A part placed about its parent: base = the parent's position, orbitAngle = angle + the
+// parent's facing (not normalised). Does nothing without a parent.
+void PlacePartAboutParent(Enemy* e, float angle);
+// The exit of a ship with parts: every part that still exists gets dyingCounter 1 and the ship
+// 2, so all of them are removed without reward and without the orphan rule.
+void RemoveEnemyWithParts(Enemy* e);
+
+// ---- Boss death sequences --------------------------------------------------------------------
+
+// One debris burst of a boss death sequence (types 70, 74, 78 and 99): sound effect 64, then
+// RandomInt(4) + 5 pieces (the count kept in intRegs[countReg]) thrown around a random point of
+// the body, in the body tint times 2 / 3. floatRegs[floatReg] and [floatReg + 1] keep the
+// point's offset, [floatReg + 2] the end scale x and [floatReg + 3] the start scale y. The
+// draws: count, offset angle, offset distance, then speed and lifetime per piece.
+void ThrowBossDeathDebris(GameWorld* world, Enemy* e, int countReg, int floatReg);

@@ -96,12 +96,11 @@ void PickUpOption(GameWorld* world, Item* it) {
       SpawnScorePopup(world, 2000, it->x, it->y, 90.0f, 3.0f, kBonusPopupColor);
     }
   } else {
-    // HOOK(options): a new option at the player's position joins the list here:
-    //   new Option(&p->optionHead, &p->optionTail, &p->optionCount, p->x, p->y);
+    new Option(&p->optionHead, &p->optionTail, &p->optionCount, p->x, p->y);
   }
   if (p->optionType != t) {
     p->optionType = t;
-    // HOOK(options): ResetOptionFormation(world); every option of the list takes the new type.
+    ResetOptionFormation(world);  // every option of the list takes the new type
   }
 }
 

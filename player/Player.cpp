@@ -345,6 +345,7 @@ void UpdatePlayer(GameWorld* world) {
     if (p->invincibleFrames > 29 && flying) SpawnInvincibleSparkle(world, p);
   }
 
-  // HOOK(options): the double tap of the shot button runs here, in every state; then
-  // SteerOptionFormation(world) and UpdateOptions(world).
+  UpdateOptionDoubleTap(world);  // in every state
+  SteerOptionFormation(world);
+  UpdateOptions(world);
 }

@@ -213,7 +213,7 @@ void UpdatePlayerShots(GameWorld* world) {
   if (flying) {
     if (p->shotMode == ShotModeNormal) FireMainShot(world);
     FireBombAttack(world);  // shot modes 2..5; -1 and 1 fire nothing
-    // HOOK(options): FireOptionShots(world) runs here, in these two player states only.
+    FireOptionShots(world);
   }
 
   ShotList& list = world->shots;

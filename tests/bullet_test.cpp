@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/TestSupport.h"
+
 #include <climits>
 #include <cmath>
 #include <functional>
@@ -15,15 +17,6 @@
 
 namespace {
 
-void LoadTestTable() {
-  std::vector<uint8_t> b(2 * kRandomTableSize);
-  for (int i = 0; i < kRandomTableSize; ++i) {
-    int w = i == 0 ? kRandomTableSize : (i * 7) & 0xFFFF;
-    b[2 * i] = w & 0xFF;
-    b[2 * i + 1] = w >> 8;
-  }
-  ASSERT_EQ(LoadRandomTableFromBytes(b.data(), static_cast<long>(b.size())), 0);
-}
 
 class Bullets : public ::testing::Test {
  protected:
@@ -48,7 +41,6 @@ class Bullets : public ::testing::Test {
     return id;
   }
   // Number of draws made since the given step (each draw advances the step by one).
-  static int DrawsSince(int step) { return (g_randomStep - step + kRandomTableSize / 2) % (kRandomTableSize / 2); }
 };
 
 }  // namespace

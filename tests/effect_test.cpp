@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/TestSupport.h"
+
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -12,15 +14,6 @@
 
 namespace {
 
-void LoadTestTable() {
-  std::vector<uint8_t> b(2 * kRandomTableSize);
-  for (int i = 0; i < kRandomTableSize; ++i) {
-    int w = i == 0 ? kRandomTableSize : (i * 7) & 0xFFFF;
-    b[2 * i] = w & 0xFF;
-    b[2 * i + 1] = w >> 8;
-  }
-  ASSERT_EQ(LoadRandomTableFromBytes(b.data(), static_cast<long>(b.size())), 0);
-}
 
 class Effects : public ::testing::Test {
  protected:
@@ -36,7 +29,6 @@ class Effects : public ::testing::Test {
     return ConstructEffect(world.get(), kind, x, y, angle, speed, lifetime);
   }
   void Frame() { UpdateEffects(world.get()); }
-  static int DrawsSince(int step) { return (g_randomStep - step + kRandomTableSize / 2) % (kRandomTableSize / 2); }
 };
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/TestSupport.h"
+
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -66,8 +68,6 @@ class PhasedEnemies : public ::testing::Test {
     e->intParams[0] = m0;
     return e;
   }
-
-  static int DrawsSince(int step) { return (g_randomStep - step + kRandomTableSize / 2) % (kRandomTableSize / 2); }
 
   // One enemy update; bullets are left where they were made (no bullet update runs).
   FrameResult Frame() {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/TestSupport.h"
+
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -84,7 +86,6 @@ class EnemyDeath : public ::testing::Test {
   long long Score() const {
     return static_cast<long long>(world->player.scoreHigh) * 100000000LL + world->player.scoreLow;
   }
-  static int DrawsSince(int step) { return (g_randomStep - step + kRandomTableSize / 2) % (kRandomTableSize / 2); }
   // Draws the explosion makes for an enemy of row 152 or 153: n, then per particle speed and life.
   static int ExplosionDraws(int n) { return 1 + 2 * n; }
 };
@@ -478,8 +479,16 @@ TEST_F(EnemyDeath, RevengeFansAndPartExtras) {
   drone->parent = parent;
   EnemyBullet* held = nullptr;
   drone->intRegs[0] = SpawnEnemyBulletWithId(world.get(), &held, 3, 0, 50, 50, 0, 0, 1, 1);
+  drone->age = 5;
   KillEnemy(true, world.get(), HitSourceMainShot, drone);
   EXPECT_EQ(held->baseX, -128000.0f);
+  // A mine killed before its first frame holds no bullet: id 0 belongs to someone else.
+  Enemy* fresh = Make(26);
+  EnemyBullet* other = nullptr;
+  ClearBulletList(&world->bullets);
+  ASSERT_EQ(SpawnEnemyBulletWithId(world.get(), &other, 3, 0, 60, 60, 0, 0, 1, 1), 0);
+  KillEnemy(false, world.get(), HitSourceMainShot, fresh);
+  EXPECT_EQ(other->baseX, 60.0f);
   EXPECT_EQ(Score(), 2500);
 
   Enemy* boss = Make(29);

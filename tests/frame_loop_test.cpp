@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/TestSupport.h"
+
 #include <cstring>
 #include <vector>
 
@@ -180,4 +182,57 @@ TEST_F(FrameLoop, PacingEndsOnTicksAndCountsFrames) {
   g_fakeNow = g_prevFrameTime + 40;
   Frame();
   EXPECT_EQ(g_prevFrameTime, g_fakeNow);
+}
+
+// The player through the real frame loop: the fly-in, steering left into the wall with the shot
+// held, a bullet field made at frame 360, then steering right through it; two runs give the
+// same world frame by frame.
+TEST_F(FrameLoop, ScriptedPlayerThroughTheRealFrameLoop) {
+  struct State {
+    float x, y;
+    int grazeCount, hitCount, shields, state, randomIndex, randomStep, shots, bullets, effects;
+    bool operator==(const State&) const = default;
+  };
+  auto play = [&]() {
+    std::vector<State> states;
+    world->Reset();
+    LoadTestTable();
+    SetRandomState(1234, 17);
+    g_difficulty = 0;
+    StartGameScene();
+    for (int frame = 1; frame <= 450; ++frame) {
+      if (frame == 360) {
+        BulletList& l = world->bullets;
+        for (float bx : {118.25f, 208.25f}) ConstructEnemyBullet(0, 0, 0, &l.head, &l.tail, &l.count, bx, 420, 0, 0, 1, 1);
+        ConstructEnemyBullet(0, 0, 0, &l.head, &l.tail, &l.count, 300.25f, 400, 0, 0, 1, 1);
+      }
+      ReleaseAllScriptedKeys();
+      if (frame > 60 && frame <= 120) {
+        SetScriptedKeyHeld(KeyLeft, true);
+        SetScriptedKeyHeld(KeyZ, true);
+      } else if (frame > 360) {
+        SetScriptedKeyHeld(KeyRight, true);
+      }
+      Frame();
+      const Player& p = world->player;
+      states.push_back({p.x, p.y, p.grazeCount, p.hitCount, p.shields, p.state, g_randomIndex, g_randomStep,
+                        world->shots.count, world->bullets.count, world->effects.count});
+    }
+    return states;
+  };
+  const std::vector<State> run = play();
+  auto at = [&](int frame) { return run[frame - 1]; };
+  EXPECT_EQ(world->player.startParams.power, 11);  // difficulty 0 starts at power 11
+  EXPECT_FLOAT_EQ(at(60).x, 180.0f);               // the fly-in ignores the keys
+  EXPECT_FLOAT_EQ(at(100).x, 2.0f);                // then left into the wall
+  EXPECT_GT(at(100).shots, 0);                     // firing by power level
+  EXPECT_EQ(at(424).grazeCount, 10);
+  EXPECT_EQ(at(424).hitCount, 0);
+  EXPECT_EQ(at(425).hitCount, 1);
+  EXPECT_EQ(at(425).shields, 4);
+  EXPECT_FLOAT_EQ(at(450).y, 400.0f);
+  ReleaseAllScriptedKeys();
+  Frame();  // held counts drop back to 0 before the second run
+  const std::vector<State> again = play();
+  for (size_t i = 0; i < run.size(); ++i) ASSERT_TRUE(run[i] == again[i]) << "frame " << i + 1;
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/TestSupport.h"
+
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -16,18 +18,6 @@
 #include "world/SpriteTable.h"
 
 namespace {
-
-void LoadTestTable() {
-  std::vector<uint8_t> b(2 * kRandomTableSize);
-  for (int i = 0; i < kRandomTableSize; ++i) {
-    int w = i == 0 ? kRandomTableSize : (i * 7) & 0xFFFF;
-    b[2 * i] = w & 0xFF;
-    b[2 * i + 1] = w >> 8;
-  }
-  ASSERT_EQ(LoadRandomTableFromBytes(b.data(), static_cast<long>(b.size())), 0);
-}
-
-int DrawsSince(int step) { return (g_randomStep - step + kRandomTableSize / 2) % (kRandomTableSize / 2); }
 
 // The live input of one frame: a held flag per entry, counted like the polling layer does, then
 // copied into the game input as the frame loop does in play.

@@ -33,6 +33,9 @@ std::set<int> PartTypes() {
   return parts;
 }
 
+// The mid-bosses whose phase 0 holds and climbs out and whose phase -1 is the death sequence.
+bool IsSpinningMidBoss(int type) { return type == 70 || type == 74 || type == 78; }
+
 class Checker {
  public:
   std::vector<StageProblem> problems;
@@ -109,14 +112,18 @@ class Checker {
     }
     if (parts.count(type)) Report(line, "enemy type " + std::to_string(type) + " is a part: without a parent it dies at once");
     if (phase < 0) Report(line, "start phase " + std::to_string(phase) + " is reserved");
+    if (IsSpinningMidBoss(type) && phase != 0)
+      Report(line, "mid-boss type " + std::to_string(type) + " started in phase " + std::to_string(phase) +
+                       ": only phase 0 leaves the field; in phase -1 it runs its death sequence while alive and "
+                       "in any other it never leaves");
+    if (type == 99 && phase != 0)
+      Report(line, "boss type 99 started in phase " + std::to_string(phase) +
+                       ": only phase 0 sweeps it in; in phase -1 it runs its death sequence while alive");
     if (row->stageStart == StageStartPhase0 && phase != 0)
       Report(line, "enemy type " + std::to_string(type) + " started in phase " + std::to_string(phase) +
                        " has no periods set and fires nothing");
     if (row->stageStart == StageStartLaunched)
       Report(line, "enemy type " + std::to_string(type) + " gets its periods from its launcher and fires nothing here");
-    if (type == 99 && phase != 0)
-      Report(line, "boss type 99 started in phase " + std::to_string(phase) +
-                       ": only phase 0 sweeps it in; in phase -1 it runs its death sequence while alive");
   }
 
   void Run(const uint8_t* data, size_t size) {

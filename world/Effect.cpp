@@ -6,6 +6,7 @@
 #include "player/Bomb.h"
 #include "world/GameWorld.h"
 #include "world/MathUtil.h"
+#include "world/OrbitMotion.h"
 #include "world/ObjectList.h"
 #include "world/Random.h"
 #include "world/SpriteTable.h"
@@ -144,20 +145,7 @@ float Effect::GetParamFloat(int i) const {
 void Effect::SetParamFloat(int i, float v) { std::memcpy(&params[i], &v, sizeof v); }
 
 void Effect::MoveEffect() {
-  SetEffectAccelPolar(accelAngle, accelMagnitude * accelFactor);
-  SetVelocityXY((vx + accelX) * friction, (vy + accelY) * friction);
-  baseX += vx;
-  baseY += vy;
-  orbitAngleAccel *= orbitAngleAccelFactor;
-  orbitRadiusAccel *= orbitRadiusAccelFactor;
-  orbitAngleVel = (orbitAngleVel + orbitAngleAccel) * orbitAngleVelFactor;
-  orbitRadiusVel = (orbitRadiusVel + orbitRadiusAccel) * orbitRadiusVelFactor;
-  orbitAngle += orbitAngleVel;
-  orbitRadius += orbitRadiusVel;
-  float ox, oy;
-  PolarToXY(&ox, &oy, orbitAngle, orbitRadius);
-  x = baseX + ox;
-  y = baseY + oy;
+  StepOrbitMotion(*this);
   facing = NormalizeAngle(facing + spin);
   // 0 on the first frame, (L - 1) / L on the last: the end values are never shown.
   const float t = static_cast<float>(effectAge - 1) / static_cast<float>(lifetime);

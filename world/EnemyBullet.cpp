@@ -5,6 +5,7 @@
 #include "world/Effect.h"
 #include "world/GameWorld.h"
 #include "world/MathUtil.h"
+#include "world/OrbitMotion.h"
 #include "world/ObjectList.h"
 #include "world/Random.h"
 #include "world/SpriteTable.h"
@@ -135,20 +136,7 @@ void EnemyBullet::UpdateBulletFacing() {
 }
 
 void EnemyBullet::MoveBullet() {
-  SetBulletAccelPolar(accelAngle, accelMagnitude * accelFactor);
-  SetVelocityXY((vx + accelX) * friction, (vy + accelY) * friction);
-  baseX += vx;
-  baseY += vy;
-  orbitAngleAccel *= orbitAngleAccelFactor;
-  orbitRadiusAccel *= orbitRadiusAccelFactor;
-  orbitAngleVel = (orbitAngleVel + orbitAngleAccel) * orbitAngleVelFactor;
-  orbitRadiusVel = (orbitRadiusVel + orbitRadiusAccel) * orbitRadiusVelFactor;
-  orbitAngle += orbitAngleVel;
-  orbitRadius += orbitRadiusVel;
-  float ox, oy;
-  PolarToXY(&ox, &oy, orbitAngle, orbitRadius);
-  x = baseX + ox;
-  y = baseY + oy;
+  StepOrbitMotion(*this);
   if (std::fabs(stretch) >= 0.1f) {
     const float d = Hypot(x - prevX, y - prevY);
     // A negative stretch shrinks k with the distance; below 0.01 the scales would blow up,

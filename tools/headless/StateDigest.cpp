@@ -72,8 +72,8 @@ void HashPlayer(Hasher& h, const Player& p) {
   h(p.stageGaugeTotal); h(p.stageHitCount); h(p.scrollPhaseX); h(p.scrollPhaseY); h(p.scrollSpeedY);
   for (const Option* o = p.optionHead; o; o = o->next) {
     HashHead(h, *o);
-    h(o->launched);
     h.Link(o->target);
+    h(o->targetX); h(o->targetY); h(o->work); h(o->fireTimer); h(o->launched); h(o->power); h(o->launchAge);
   }
 }
 

@@ -1,0 +1,23 @@
+#pragma once
+// Helpers shared by the tests.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "world/Random.h"
+
+// A small random table whose entries are worked out by hand: entry i = i * 7.
+inline void LoadTestTable() {
+  std::vector<uint8_t> b(2 * kRandomTableSize);
+  for (int i = 0; i < kRandomTableSize; ++i) {
+    int w = i == 0 ? kRandomTableSize : (i * 7) & 0xFFFF;
+    b[2 * i] = w & 0xFF;
+    b[2 * i + 1] = w >> 8;
+  }
+  ASSERT_EQ(LoadRandomTableFromBytes(b.data(), static_cast<long>(b.size())), 0);
+}
+
+// The number of random draws since the step stood at `step` (fewer than 10240).
+inline int DrawsSince(int step) { return (g_randomStep - step + kRandomTableSize / 2) % (kRandomTableSize / 2); }
