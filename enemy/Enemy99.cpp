@@ -318,9 +318,10 @@ void FireVolleyShot(GameWorld* world, Enemy* e) {
     float ox = 0, oy = 0, unused = 0;
     ShotOriginOf(e, l, &ox, &oy, &unused);
     // FanAngle's step is the gap between neighbours, twice the spread.
+    const float aim = e->floatRegs[kPodBossVolleyAimReg];
     for (int k = 0; k < n; ++k)
-      SpawnEnemyBullet(world, 53, BulletFaceMotion, ox, oy, FanAngle(e->floatRegs[kPodBossVolleyAimReg], k, n, 2.0f * spread),
-                       g_bulletSpeedBase, 0.8f, 0.8f);
+      SpawnEnemyBullet(world, 53, BulletFaceMotion, ox, oy, FanAngle(aim, k, n, 2.0f * spread), g_bulletSpeedBase, 0.8f,
+                       0.8f);
   }
 }
 
@@ -362,7 +363,8 @@ void LayWalkerBombs(GameWorld* world, Enemy* e) {
     const float speed = jitter + width / 2.0f;
     const float angle = RandomFloat(360.0f);
     const int type = RandomInt(12);
-    EnemyBullet* q = SpawnEnemyBulletOfKind(world, BulletDelayedBlast, type, BulletFaceSpin, w[0], w[1], angle, speed, s, s);
+    EnemyBullet* q =
+        SpawnEnemyBulletOfKind(world, BulletDelayedBlast, type, BulletFaceSpin, w[0], w[1], angle, speed, s, s);
     if (q) {
       q->spinStep = 12.0f;
       q->friction = 0.9f;
