@@ -16,6 +16,7 @@ void RegisterHeavyCarrierEnemies();  // types 31 to 33 (Enemies31To33.cpp)
 void RegisterLargeShipEnemies();     // types 64 to 66 (Enemies64To66.cpp)
 void RegisterPodShipEnemies();       // types 67 to 69 (Enemies67To69.cpp)
 void RegisterSpinningMidBosses();    // types 70 to 81 (Enemies70To81.cpp)
+void RegisterPodBossFamily();        // types 99 to 102 (Enemy99.cpp, Enemies100To102.cpp)
 
 void RegisterEnemyFamilies() {
   RegisterPhasedEnemies();
@@ -30,4 +31,5 @@ void RegisterEnemyFamilies() {
   RegisterSpinningMidBosses();
   RegisterLargeShipEnemies();
   RegisterPodShipEnemies();
+  RegisterPodBossFamily();
 }

@@ -158,3 +158,12 @@ void RemoveEnemyWithParts(Enemy* e);
 // velocity = (k vx + ax + jx, k vy + ay + jy). Two draws.
 void SteerEnemyFromWithJitter(Enemy* e, float fromX, float fromY, float tx, float ty, float g, float k,
                               float jitterRange, float jitterOffset);
+
+// ---- Boss death sequences --------------------------------------------------------------------
+
+// One debris burst of a boss death sequence (types 70, 74, 78 and 99): sound effect 64, then
+// RandomInt(4) + 5 pieces (the count kept in intRegs[countReg]) thrown around a random point of
+// the body, in the body tint times 2 / 3. floatRegs[floatReg] and [floatReg + 1] keep the
+// point's offset, [floatReg + 2] the end scale x and [floatReg + 3] the start scale y. The
+// draws: count, offset angle, offset distance, then speed and lifetime per piece.
+void ThrowBossDeathDebris(GameWorld* world, Enemy* e, int countReg, int floatReg);
