@@ -29,10 +29,7 @@ namespace {
 // Boss: spin step of the body; scratch of the death sequence's debris bursts.
 constexpr int kSpinStep = 0;     // floatRegs
 constexpr int kBurstCount = 8;   // intRegs
-constexpr int kBurstOffsetX = 8; // floatRegs 8..11
-constexpr int kBurstOffsetY = 9;
-constexpr int kBurstEndScale = 10;
-constexpr int kBurstStartScaleY = 11;
+constexpr int kBurstOffsetX = 8; // floatRegs 8..11: offset x, y, end scale, start scale y
 
 // Parts: the volley counter.
 constexpr int kVolleyShots = 0;     // intRegs: shots per volley
@@ -55,7 +52,6 @@ constexpr int kRingPeriod = 300;      // boss ring of six: ages 299, 599, ...
 constexpr float kGunOrbit = 112;
 constexpr float kCarrierOrbit = 104;
 
-constexpr int kDebrisSprite = 152;
 constexpr int kItemOptionType1 = 6;  // orphan drop of 75
 constexpr int kItemOptionType5 = 10; // orphan drop of 76
 
@@ -85,38 +81,6 @@ bool VolleyShotDue(const Enemy* e, int* outShot) {
 
 // ---- Bosses 70, 74, 78 -------------------------------------------------------------------------
 
-// One debris burst of the death sequence around a random point of the body.
-void ThrowDeathDebris(GameWorld* world, Enemy* e) {
-  RequestSoundEffect(SeEnemyBreak);
-  const float sx = e->sprite.scaleX;
-  const float sy = e->sprite.scaleY;
-  const int n = RandomInt(4) + 5;
-  e->intRegs[kBurstCount] = n;
-  const float a = RandomFloat(360.0f);
-  const float r = RandomFloat((sx + sy) * 11.0f);
-  PolarToXY(&e->floatRegs[kBurstOffsetX], &e->floatRegs[kBurstOffsetY], a, r);
-  const uint32_t color = DimColorTwoThirds(e->sprite.colors[0]);
-  const float m = MinFloat(sx, sy) * std::sqrt(MaxFloat(sx, sy));
-  e->floatRegs[kBurstEndScale] = (m + 2.0f) * 0.8f;
-  e->floatRegs[kBurstStartScaleY] = m * 0.1f;
-  for (int i = 0; i < n; ++i) {
-    const float speed = RandomFloat(4.0f) + 4.0f + std::sqrt(sx * sy) * 1.5f;
-    const int lifetime = RandomInt(8) + 40;
-    const float angle = static_cast<float>(i) * 360.0f / static_cast<float>(n) + e->facing;
-    Effect* f = ConstructEffect(world, EffectPlain, e->x + e->floatRegs[kBurstOffsetX],
-                                e->y + e->floatRegs[kBurstOffsetY], angle, speed, lifetime);
-    if (!f) continue;
-    f->SetObjectSprite(kDebrisSprite);
-    f->friction = 0.95f;
-    f->startScaleX = 1.0f;
-    f->startScaleY = e->floatRegs[kBurstStartScaleY];
-    f->endScaleX = e->floatRegs[kBurstEndScale];
-    f->endScaleY = 0.0f;
-    f->startColor = color;
-    f->endColor = 0;
-  }
-}
-
 void UpdateMidBossBehaviour(GameWorld* world, Enemy* e) {
   if (e->age == 1) {
     SpawnEnemyParts(world, e, "111222");
@@ -127,7 +91,7 @@ void UpdateMidBossBehaviour(GameWorld* world, Enemy* e) {
   }
   if (e->phase == -1) {
     e->floatRegs[kSpinStep] = e->floatRegs[kSpinStep] * 0.9894f;
-    if (e->phaseFrames % 6 == 1) ThrowDeathDebris(world, e);
+    if (e->phaseFrames % 6 == 1) ThrowBossDeathDebris(world, e, kBurstCount, kBurstOffsetX);
     if (e->phaseFrames == kDeathSequenceFrames) FinishBossDeathSequence(world, e, 0);
   } else if (e->phase == 0) {
     if (e->phaseFrames > kHoldFrames) {

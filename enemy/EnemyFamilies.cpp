@@ -19,6 +19,7 @@ void RegisterSpinningMidBosses();    // types 70 to 81 (Enemies70To81.cpp)
 void RegisterArticulatedShip();      // types 82 to 91 (Enemies82To91.cpp)
 void RegisterTimelineBoss();         // type 92 (Enemy92.cpp)
 void RegisterTimelineBossParts();    // types 93 to 98 (Enemies93To98.cpp)
+void RegisterPodBossFamily();        // types 99 to 102 (Enemy99.cpp, Enemies100To102.cpp)
 
 void RegisterEnemyFamilies() {
   RegisterPhasedEnemies();
@@ -36,4 +37,5 @@ void RegisterEnemyFamilies() {
   RegisterArticulatedShip();
   RegisterTimelineBoss();
   RegisterTimelineBossParts();
+  RegisterPodBossFamily();
 }

@@ -257,25 +257,24 @@ void SteerEnemyFromWithJitter(Enemy* e, float fromX, float fromY, float tx, floa
   e->SetVelocityXY(k * e->vx + ax + jx, k * e->vy + ay + jy);
 }
 
-void ThrowBossDeathBurst(GameWorld* world, Enemy* e, int countReg, int floatReg) {
-  RequestSoundEffect(SeEnemyBreak);
-  const float sx = e->sprite.scaleX;
-  const float sy = e->sprite.scaleY;
-  const int n = RandomInt(4) + 5;
-  e->intRegs[countReg] = n;
+void ThrowBossDeathDebris(GameWorld* world, Enemy* e, int countReg, int floatReg) {
+  int& n = e->intRegs[countReg];
   float* f = &e->floatRegs[floatReg];
+  RequestSoundEffect(SeEnemyBreak);
+  const float sx = e->sprite.scaleX, sy = e->sprite.scaleY;
+  n = RandomInt(4) + 5;
   const float a = RandomFloat(360.0f);
-  const float r = RandomFloat((sx + sy) * 11.0f);
-  PolarToXY(&f[0], &f[1], a, r);
-  const uint32_t color = DimColorTwoThirds(e->sprite.colors[0]);
+  const float dist = RandomFloat((sx + sy) * 11.0f);
+  PolarToXY(&f[0], &f[1], a, dist);
+  const uint32_t colour = DimColorTwoThirds(e->sprite.colors[0]);
   const float k = MinFloat(sx, sy) * std::sqrt(MaxFloat(sx, sy));
   f[2] = (k + 2.0f) * 0.8f;
   f[3] = k * 0.1f;
   for (int i = 0; i < n; ++i) {
     const float speed = RandomFloat(4.0f) + 4.0f + std::sqrt(sx * sy) * 1.5f;
-    const int lifetime = RandomInt(8) + 40;
+    const int life = RandomInt(8) + 40;
     const float angle = static_cast<float>(i) * 360.0f / static_cast<float>(n) + e->facing;
-    Effect* p = ConstructEffect(world, EffectPlain, e->x + f[0], e->y + f[1], angle, speed, lifetime);
+    Effect* p = ConstructEffect(world, EffectPlain, e->x + f[0], e->y + f[1], angle, speed, life);
     if (!p) continue;
     p->SetObjectSprite(152);
     p->friction = 0.95f;
@@ -283,7 +282,7 @@ void ThrowBossDeathBurst(GameWorld* world, Enemy* e, int countReg, int floatReg)
     p->startScaleY = f[3];
     p->endScaleX = f[2];
     p->endScaleY = 0.0f;
-    p->startColor = color;
+    p->startColor = colour;
     p->endColor = 0;
   }
 }

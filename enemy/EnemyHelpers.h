@@ -161,9 +161,9 @@ void SteerEnemyFromWithJitter(Enemy* e, float fromX, float fromY, float tx, floa
 
 // ---- Boss death sequences --------------------------------------------------------------------
 
-// One debris burst of a boss death sequence (sound 64 and RandomInt(4) + 5 particles around a
-// random point of the body, in the body's tint times 2 / 3). The burst's count goes to
-// intRegs[countReg]; its offset x, y, end scale x and start scale y to floatRegs[floatReg] to
-// floatRegs[floatReg + 3]. Draws: count, offset angle, offset radius, then per particle its
-// speed and its lifetime.
-void ThrowBossDeathBurst(GameWorld* world, Enemy* e, int countReg, int floatReg);
+// One debris burst of a boss death sequence (types 70, 74, 78, 92 and 99): sound effect 64, then
+// RandomInt(4) + 5 pieces (the count kept in intRegs[countReg]) thrown around a random point of
+// the body, in the body tint times 2 / 3. floatRegs[floatReg] and [floatReg + 1] keep the
+// point's offset, [floatReg + 2] the end scale x and [floatReg + 3] the start scale y. The
+// draws: count, offset angle, offset distance, then speed and lifetime per piece.
+void ThrowBossDeathDebris(GameWorld* world, Enemy* e, int countReg, int floatReg);

@@ -116,6 +116,9 @@ class Checker {
       Report(line, "mid-boss type " + std::to_string(type) + " started in phase " + std::to_string(phase) +
                        ": only phase 0 leaves the field; in phase -1 it runs its death sequence while alive and "
                        "in any other it never leaves");
+    if (type == 99 && phase != 0)
+      Report(line, "boss type 99 started in phase " + std::to_string(phase) +
+                       ": only phase 0 sweeps it in; in phase -1 it runs its death sequence while alive");
     if (type == 92 && phase != 0)
       Report(line, "boss type 92 started in phase " + std::to_string(phase) +
                        ": it runs on its age from phase 0; in phase -1 it runs its death sequence while alive");
