@@ -183,7 +183,7 @@ class StagesPlay : public ::testing::Test {
     // The stage files are read from the current directory; the all clear writes config.dat there.
     dir = fs::temp_directory_path() / ("wexla_stages_play_" + std::to_string(::getpid()));
     fs::create_directories(dir);
-    for (const char* name : {"st02.txt", "st05.txt", "st06.txt"}) {
+    for (const char* name : {"st01.txt", "st02.txt", "st05.txt", "st06.txt"}) {
       fs::copy_file(fs::path(WEXLA_SOURCE_DIR) / "data" / name, dir / name, fs::copy_options::overwrite_existing);
     }
     oldCwd = fs::current_path();
@@ -206,8 +206,11 @@ class StagesPlay : public ::testing::Test {
   }
 
   // Starts a game directly in the given stage and plays it until it ends, the game is over or
-  // maxFrames have passed. With shielded the ship is kept invincible.
-  StageRun Play(int stage, int difficulty, bool shooting, bool shielded, int maxFrames = 16000) {
+  // maxFrames have passed. With shielded the ship is kept invincible. With wholeGame the play
+  // goes on through the later stages up to the all clear; stageStarts gets the first frame of
+  // each stage.
+  StageRun Play(int stage, int difficulty, bool shooting, bool shielded, int maxFrames = 16000,
+                bool wholeGame = false, std::vector<std::pair<int, int>>* stageStarts = nullptr) {
     StageRun r;
     GameWorld* world = new GameWorld();
     world->Reset();
@@ -257,8 +260,12 @@ class StagesPlay : public ::testing::Test {
         break;
       }
       if (g_stage != stage) {
-        r.stageEnded = true;
-        break;
+        if (stageStarts) stageStarts->push_back({g_stage, n + 1});
+        if (!wholeGame) {
+          r.stageEnded = true;
+          break;
+        }
+        stage = g_stage;
       }
     }
     delete world;
@@ -330,4 +337,18 @@ TEST_F(StagesPlay, WithoutShootingEveryStageStillEnds) {
     EXPECT_FALSE(r.killed.count(c.boss));
     EXPECT_GE(r.lastSeen.at(c.boss) - r.firstSeen.at(c.boss), c.bossStay);
   }
+}
+
+// The whole game from stage 1 with a ship that is never hit: the stages follow in the order 1,
+// 2, 5, 6 as each one ends, and the all clear ends the game after stage 6.
+TEST_F(StagesPlay, TheWholeGameRunsToTheAllClear) {
+  std::vector<std::pair<int, int>> starts;
+  const StageRun r = Play(1, 3, true, true, 60000, true, &starts);
+  EXPECT_TRUE(r.allClear) << "after " << r.frames << " frames in stage " << g_stage;
+  ASSERT_EQ(starts.size(), 3u);
+  EXPECT_EQ(starts[0].first, 2);
+  EXPECT_EQ(starts[1].first, 5);
+  EXPECT_EQ(starts[2].first, 6);
+  EXPECT_EQ(g_scene, SceneGameEnd);
+  EXPECT_GT(r.firstSeen.count(92), 0u);
 }
