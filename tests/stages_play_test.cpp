@@ -1,6 +1,6 @@
-// Stages 2, 5 and 6 played through the real frame loop, each from a direct start of that stage:
-// every stage must end on its own (its bosses killed or gone), whether the ship shoots or not,
-// and the same keys must give the same game.
+// Stages 2, 5 and 6 played through the real frame loop, each from a direct start of that stage,
+// and the whole game from stage 1 to the all clear: every stage must end on its own (its bosses
+// killed or gone), whether the ship shoots or not, and the same keys must give the same game.
 
 #include <gtest/gtest.h>
 
