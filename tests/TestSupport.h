@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "enemy/EnemyCatalogue.h"
+#include "enemy/EnemyDispatch.h"
 #include "world/Random.h"
 
 // A small random table whose entries are worked out by hand: entry i = i * 7.
@@ -21,3 +23,14 @@ inline void LoadTestTable() {
 
 // The number of random draws since the step stood at `step` (fewer than 10240).
 inline int DrawsSince(int step) { return (g_randomStep - step + kRandomTableSize / 2) % (kRandomTableSize / 2); }
+
+// Keeps the dispatch table as it was: tests replace rows with bodies of their own.
+struct DispatchGuard {
+  EnemyTypeCode saved[kEnemyTypeSlots];
+  DispatchGuard() {
+    for (int t = 0; t < kEnemyTypeSlots; ++t) saved[t] = GetEnemyTypeCode(t);
+  }
+  ~DispatchGuard() {
+    for (int t = 0; t < kEnemyTypeSlots; ++t) RegisterEnemyTypeCode(t, saved[t].behaviour, saved[t].attack);
+  }
+};

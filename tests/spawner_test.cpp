@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/TestSupport.h"
+
 #include <memory>
 #include <vector>
 
@@ -14,17 +16,6 @@
 #include "world/SpriteTable.h"
 
 namespace {
-
-// Keeps the dispatch table as it was: tests replace rows with bodies of their own.
-struct DispatchGuard {
-  EnemyTypeCode saved[kEnemyTypeSlots];
-  DispatchGuard() {
-    for (int t = 0; t < kEnemyTypeSlots; ++t) saved[t] = GetEnemyTypeCode(t);
-  }
-  ~DispatchGuard() {
-    for (int t = 0; t < kEnemyTypeSlots; ++t) RegisterEnemyTypeCode(t, saved[t].behaviour, saved[t].attack);
-  }
-};
 
 class SpawnerTest : public ::testing::Test {
  protected:
