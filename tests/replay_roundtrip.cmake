@@ -15,10 +15,7 @@ endif()
 
 execute_process(COMMAND mktemp -d OUTPUT_VARIABLE WORK OUTPUT_STRIP_TRAILING_WHITESPACE)
 
-function(fail message)
-  file(REMOVE_RECURSE "${WORK}")
-  message(FATAL_ERROR "${message}")
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/scripts/ReplayChecks.cmake)
 
 # The game's data, with a stage of the test's own (a frozen copy of an early stage 1, so later
 # work on the real stages does not move the key timings) standing in for all four stages. The driver is copied in: a replay given on the command line
@@ -53,44 +50,7 @@ file(WRITE "${WORK}/record.keys" "1 -\n60 Z\n62 -\n100 Left+Z\n160 Up+X+Z\n220 R
 # Down to REPLAY (present now), Z.
 file(WRITE "${WORK}/replay.keys" "1 -\n60 Down\n62 -\n70 Z\n72 -\n")
 
-function(run_driver name keys frames)
-  set(args --frames ${frames} --trace 1)
-  if(keys)
-    list(APPEND args --keys "${WORK}/${keys}")
-  endif()
-  execute_process(COMMAND "${WORK}/game/wexla-headless" --dir "${WORK}/game" ${args} ${ARGN}
-    OUTPUT_FILE "${WORK}/${name}.trace" ERROR_FILE "${WORK}/${name}.err" RESULT_VARIABLE rc)
-  if(NOT rc EQUAL 0)
-    file(READ "${WORK}/${name}.err" err)
-    fail("${name}: the driver failed (${rc}): ${err}")
-  endif()
-endfunction()
-
-# The trace lines of SceneGame without the run counter.
-function(game_lines name out)
-  file(STRINGS "${WORK}/${name}.trace" lines REGEX " scene=0 ")
-  list(TRANSFORM lines REPLACE "^run=[0-9]+ " "")
-  set(${out} "${lines}" PARENT_SCOPE)
-endfunction()
-
-function(expect_same_game name)
-  game_lines(${name} got)
-  list(LENGTH recorded n)
-  list(LENGTH got m)
-  if(NOT n EQUAL m)
-    fail("${name}: ${m} frames of play, the recording has ${n}")
-  endif()
-  math(EXPR last "${n} - 1")
-  foreach(i RANGE ${last})
-    list(GET recorded ${i} a)
-    list(GET got ${i} b)
-    if(NOT a STREQUAL b)
-      fail("${name} differs from the recording:\n  recorded: ${a}\n  replayed: ${b}")
-    endif()
-  endforeach()
-endfunction()
-
-run_driver(record record.keys 4000)
+run_driver("${WORK}/game/wexla-headless" record record.keys 4000)
 game_lines(record recorded)
 list(LENGTH recorded n)
 if(n LESS 1500)
@@ -110,12 +70,12 @@ foreach(f replay.dat replay0000.dat)
   endif()
 endforeach()
 
-run_driver(title_replay replay.keys 3900)
-expect_same_game(title_replay)
+run_driver("${WORK}/game/wexla-headless" title_replay replay.keys 3900)
+expect_same_game(title_replay "${recorded}")
 
 # The kept replay on the command line: it starts on the first frame of the title.
-run_driver(command_line_replay "" 3900 -- replay0000.dat)
-expect_same_game(command_line_replay)
+run_driver("${WORK}/game/wexla-headless" command_line_replay "" 3900 -- replay0000.dat)
+expect_same_game(command_line_replay "${recorded}")
 
 file(REMOVE_RECURSE "${WORK}")
 message(STATUS "replays repeat the recorded game: ${n} frames")

@@ -16,10 +16,7 @@ endif()
 
 execute_process(COMMAND mktemp -d OUTPUT_VARIABLE WORK OUTPUT_STRIP_TRAILING_WHITESPACE)
 
-function(fail message)
-  file(REMOVE_RECURSE "${WORK}")
-  message(FATAL_ERROR "${message}")
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/scripts/ReplayChecks.cmake)
 
 file(MAKE_DIRECTORY "${WORK}/game")
 foreach(f img se bgm rndtbl.dat st01.txt)
@@ -48,24 +45,7 @@ file(WRITE "${WORK}/record.keys" "${keys}")
 # Down to REPLAY (present once replay.dat exists), Z.
 file(WRITE "${WORK}/replay.keys" "1 -\n60 Down\n62 -\n70 Z\n72 -\n")
 
-function(run_driver name keys frames)
-  execute_process(COMMAND "${GAME_DIR}/wexla-headless" --dir "${WORK}/game" --frames ${frames} --trace 1
-    --keys "${WORK}/${keys}"
-    OUTPUT_FILE "${WORK}/${name}.trace" ERROR_FILE "${WORK}/${name}.err" RESULT_VARIABLE rc)
-  if(NOT rc EQUAL 0)
-    file(READ "${WORK}/${name}.err" err)
-    fail("${name}: the driver failed (${rc}): ${err}")
-  endif()
-endfunction()
-
-# The trace lines of SceneGame without the run counter.
-function(game_lines name out)
-  file(STRINGS "${WORK}/${name}.trace" lines REGEX " scene=0 ")
-  list(TRANSFORM lines REPLACE "^run=[0-9]+ " "")
-  set(${out} "${lines}" PARENT_SCOPE)
-endfunction()
-
-run_driver(record record.keys 16000)
+run_driver("${GAME_DIR}/wexla-headless" record record.keys 16000)
 game_lines(record recorded)
 list(LENGTH recorded n)
 file(STRINGS "${WORK}/record.trace" result REGEX " scene=30 ")
@@ -80,20 +60,8 @@ list(FILTER in_stage1 INCLUDE REGEX " stage=1 ")
 list(LENGTH in_stage1 stage1)
 
 math(EXPR replay_frames "${n} + 200")
-run_driver(title_replay replay.keys ${replay_frames})
-game_lines(title_replay replayed)
-list(LENGTH replayed m)
-if(NOT n EQUAL m)
-  fail("REPLAY: ${m} frames of play, the recording has ${n}")
-endif()
-math(EXPR last "${n} - 1")
-foreach(i RANGE ${last})
-  list(GET recorded ${i} a)
-  list(GET replayed ${i} b)
-  if(NOT a STREQUAL b)
-    fail("REPLAY differs from the recording:\n  recorded: ${a}\n  replayed: ${b}")
-  endif()
-endforeach()
+run_driver("${GAME_DIR}/wexla-headless" title_replay replay.keys ${replay_frames})
+expect_same_game(title_replay "${recorded}")
 
 file(REMOVE_RECURSE "${WORK}")
 message(STATUS "REPLAY repeats the recorded game of stage 1: ${n} frames of play, ${stage1} in stage 1")
