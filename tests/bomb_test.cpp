@@ -18,19 +18,6 @@
 
 namespace {
 
-void ResetGlobals() {
-  std::memset(g_inputHeld, 0, sizeof g_inputHeld);
-  std::memset(g_inputHeldFrames, 0, sizeof g_inputHeldFrames);
-  std::memset(g_gameInput, 0, sizeof g_gameInput);
-  std::memset(g_gameInputFrames, 0, sizeof g_gameInputFrames);
-  g_scene = SceneGame;
-  g_sceneFrame = 1;
-  g_gameFrame = 1;
-  g_stage = 1;
-  g_difficulty = 0;
-  ResetSoundRequests();
-}
-
 // One frame of game input, counted as the polling layer counts held entries.
 void FeedInput(const std::vector<int>& held) {
   int now[kInputCount] = {};
@@ -47,12 +34,12 @@ class BombTest : public ::testing::Test {
     InitGameTables();
     LoadTestTable();
     SetRandomState(0, 0);
-    ResetGlobals();
+    ResetPlayGlobals();
     world = std::make_unique<GameWorld>();
     P().SetState(PlayerNormal);
     P().invincibleFrames = 0;
   }
-  void TearDown() override { ResetGlobals(); }
+  void TearDown() override { ResetPlayGlobals(); }
   std::unique_ptr<GameWorld> world;
   Player& P() { return world->player; }
 

@@ -23,33 +23,6 @@
 
 namespace {
 
-// One frame of live input, counted as the polling layer does and copied into the game input.
-void FeedInput(const std::vector<int>& held) {
-  int now[kInputCount] = {};
-  for (int i : held) now[i] = 1;
-  now[InputAxisX] = now[InputRight] - now[InputLeft];
-  now[InputAxisY] = now[InputDown] - now[InputUp];
-  for (int i = 0; i < kInputCount; ++i) {
-    g_inputHeld[i] = now[i];
-    g_inputHeldFrames[i] = (g_inputHeldFrames[i] + 1) * now[i];
-  }
-  std::memcpy(g_gameInput, g_inputHeld, sizeof g_gameInput);
-  std::memcpy(g_gameInputFrames, g_inputHeldFrames, sizeof g_gameInputFrames);
-}
-
-void ResetGlobals() {
-  std::memset(g_inputHeld, 0, sizeof g_inputHeld);
-  std::memset(g_inputHeldFrames, 0, sizeof g_inputHeldFrames);
-  std::memset(g_gameInput, 0, sizeof g_gameInput);
-  std::memset(g_gameInputFrames, 0, sizeof g_gameInputFrames);
-  g_scene = SceneGame;
-  g_sceneFrame = 1;
-  g_gameFrame = 1;
-  g_stage = 1;
-  g_difficulty = 0;
-  ResetSoundRequests();
-}
-
 struct Pt {
   float x, y;
 };
@@ -66,10 +39,10 @@ class OptionTest : public ::testing::Test {
     InitGameTables();
     LoadTestTable();
     SetRandomState(0, 0);
-    ResetGlobals();
+    ResetPlayGlobals();
     world = std::make_unique<GameWorld>();
   }
-  void TearDown() override { ResetGlobals(); }
+  void TearDown() override { ResetPlayGlobals(); }
 
   std::unique_ptr<GameWorld> world;
   Player& P() { return world->player; }
@@ -91,7 +64,7 @@ class OptionTest : public ::testing::Test {
     return o;
   }
   void Frame(const std::vector<int>& held = {}) {
-    FeedInput(held);
+    FeedHeldInput(held);
     UpdatePlayer(W());
   }
   void Frames(int n, const std::vector<int>& held = {}) {
@@ -406,7 +379,7 @@ TEST_F(OptionTest, AnchorHookIsThrownRisesAndHandsOverItsFirstHit) {
 
   // A miss is spent 40 px above the top edge.
   ClearEnemyList(W());
-  FeedInput({});
+  FeedHeldInput({});
   Frame({InputShot, InputUp});
   EXPECT_FLOAT_EQ(P().formation.aim, 1.0f);
   while (P().formation.aim > 0 && frames < 200) {
@@ -709,7 +682,7 @@ TEST_F(OptionTest, GespenstBlinksBesideItsTargetOnItsShots) {
   Option* o = At(0);
   o->fireTimer = 7;  // a multiple of the period 7: a teleport frame
   int step = g_randomStep;
-  FeedInput({InputShot});
+  FeedHeldInput({InputShot});
   UpdateOptions(W());
   EXPECT_EQ(DrawsSince(step), 1);
   EXPECT_EQ(o->target, e);
@@ -733,7 +706,7 @@ TEST_F(OptionTest, GespenstBlinksBesideItsTargetOnItsShots) {
   UpdateOptions(W());
   EXPECT_EQ(DrawsSince(step), 0);
   // Without the shot there is no target: back beside the ship at once.
-  FeedInput({});
+  FeedHeldInput({});
   UpdateOptions(W());
   EXPECT_EQ(o->target, nullptr);
   EXPECT_FLOAT_EQ(o->x, 180);
@@ -776,7 +749,7 @@ TEST_F(OptionTest, RandomDrawsPerFrameWithOptionsOut) {
     StartNormal();
     AddOptions(3, r.type);
     for (int f = 0; f < 3; ++f) {
-      FeedInput({InputShot});
+      FeedHeldInput({InputShot});
       const int step = g_randomStep;
       UpdateOptions(W());
       EXPECT_EQ(DrawsSince(step), r.draws) << r.type;
@@ -1009,7 +982,7 @@ TEST_F(OptionTest, FirePeriodsAndShotKindsByType) {
     g_sceneFrame = 0;  // Feather: 0 / 8 even: the pair of main shots
     std::vector<int> fired;
     for (int f = 0; f < 3 * r.period; ++f) {
-      FeedInput({InputShot});
+      FeedHeldInput({InputShot});
       const int before = world->shots.count;
       FireOptionShots(W());
       if (world->shots.count > before) fired.push_back(f);
@@ -1034,10 +1007,10 @@ TEST_F(OptionTest, FireDetailsOfSingleTypes) {
   // With 12 options each shot does 80 * 11 / 22 = 40; no fire without the shot button.
   StartNormal();
   AddOptions(12);
-  FeedInput({});
+  FeedHeldInput({});
   FireOptionShots(W());
   EXPECT_EQ(world->shots.count, 0);
-  FeedInput({InputShot});
+  FeedHeldInput({InputShot});
   FireOptionShots(W());
   ASSERT_EQ(world->shots.count, 12);
   EXPECT_EQ(world->shots.head->damage, 40);
@@ -1049,7 +1022,7 @@ TEST_F(OptionTest, FireDetailsOfSingleTypes) {
   At(0)->facing = 90;
   At(1)->facing = 90;
   g_sceneFrame = 0;
-  FeedInput({InputShot});
+  FeedHeldInput({InputShot});
   FireOptionShots(W());
   ASSERT_EQ(world->shots.count, 4);
   PlayerShot* s = world->shots.head;
@@ -1075,7 +1048,7 @@ TEST_F(OptionTest, FireDetailsOfSingleTypes) {
   AddOptions(1, OptionBrionac);
   Enemy* e = MakeEnemy(100, 100);
   At(0)->target = e;
-  FeedInput({InputShot});
+  FeedHeldInput({InputShot});
   FireOptionShots(W());
   ASSERT_EQ(world->shots.count, 1);
   EXPECT_EQ(world->shots.head->target, e);
@@ -1084,7 +1057,7 @@ TEST_F(OptionTest, FireDetailsOfSingleTypes) {
   SetUp();
   AddOptions(1);
   P().SetState(PlayerDying);
-  FeedInput({InputShot});
+  FeedHeldInput({InputShot});
   FireOptionShots(W());
   EXPECT_EQ(world->shots.count, 0);
   P().SetState(PlayerShieldHit);
@@ -1112,7 +1085,7 @@ TEST_F(OptionTest, AllrangeCaladborgAndFragarachFireFasterWhileSteering) {
     AddOptions(1, r.type);
     std::vector<int> fired;
     for (int f = 0; f < 40; ++f) {
-      FeedInput(r.held);
+      FeedHeldInput(r.held);
       const int before = world->shots.count;
       FireOptionShots(W());
       if (world->shots.count > before) fired.push_back(f);
@@ -1127,7 +1100,7 @@ TEST_F(OptionTest, AllrangeCaladborgAndFragarachFireFasterWhileSteering) {
   At(0)->target = MakeEnemy(10, 10);
   int shots = 0;
   for (int f = 0; f < 20; ++f) {
-    FeedInput({InputShot, InputUp});
+    FeedHeldInput({InputShot, InputUp});
     FireOptionShots(W());
     shots = world->shots.count;
   }
@@ -1143,7 +1116,7 @@ TEST_F(OptionTest, BombFireModesOfTheOptions) {
   At(1)->fireTimer = 3;
   P().optionFireMode = OptionFireSpread;
   P().bombFrames = 22;
-  FeedInput({});  // the bomb fire needs no button
+  FeedHeldInput({});  // the bomb fire needs no button
   int step = g_randomStep;
   FireOptionShots(W());
   EXPECT_EQ(world->shots.count, 0);
@@ -1188,7 +1161,7 @@ TEST_F(OptionTest, BombFireModesOfTheOptions) {
   world->shots.Clear();
   P().optionFireMode = OptionFireSilent;
   At(0)->fireTimer = 5;
-  FeedInput({InputShot});
+  FeedHeldInput({InputShot});
   step = g_randomStep;
   FireOptionShots(W());
   EXPECT_EQ(world->shots.count, 0);
@@ -1205,7 +1178,7 @@ TEST_F(OptionTest, TypesAndPeriodsOutsideTheTables) {
     AddOptions(3, type);
     P().optionClassLevel[0] = 1 << 30;
     g_sceneFrame = 3;
-    FeedInput({InputShot, InputLeft});
+    FeedHeldInput({InputShot, InputLeft});
     SteerOptionFormation(W());
     UpdateOptions(W());
     FireOptionShots(W());
@@ -1223,7 +1196,7 @@ TEST_F(OptionTest, TypesAndPeriodsOutsideTheTables) {
   AddOptions(1, OptionFeather);
   g_optionFirePeriod[OptionFeather + 1] = 0;
   for (int f = 0; f < 3; ++f) {
-    FeedInput({InputShot});
+    FeedHeldInput({InputShot});
     UpdateOptions(W());
     FireOptionShots(W());
   }
@@ -1286,7 +1259,7 @@ TEST_F(OptionTest, OptionItemPickupAddsAnOptionAndSwitchesTheType) {
   AddOptions(2, OptionWing);
   P().optionClassLevel[OptionColorOf(OptionReverse)] = 1;  // the item keeps its class
   ConstructItem(W(), static_cast<int>(ItemOptionFirst) + OptionReverse, 180, 400, 90, 0);
-  FeedInput({});
+  FeedHeldInput({});
   UpdateItems(W());
   EXPECT_EQ(world->items.count, 0);
   EXPECT_EQ(P().optionCount, 3);

@@ -19,49 +19,21 @@
 
 namespace {
 
-// The live input of one frame: a held flag per entry, counted like the polling layer does, then
-// copied into the game input as the frame loop does in play.
-void FeedInput(std::initializer_list<int> held) {
-  int now[16] = {};
-  for (int i : held) now[i] = 1;
-  now[InputAxisX] = now[InputRight] - now[InputLeft];
-  now[InputAxisY] = now[InputDown] - now[InputUp];
-  for (int i = 0; i < 16; ++i) {
-    g_inputHeld[i] = now[i];
-    g_inputHeldFrames[i] = (g_inputHeldFrames[i] + 1) * now[i];
-  }
-  std::memcpy(g_gameInput, g_inputHeld, sizeof g_gameInput);
-  std::memcpy(g_gameInputFrames, g_inputHeldFrames, sizeof g_gameInputFrames);
-}
-
-void ResetGlobals() {
-  std::memset(g_inputHeld, 0, sizeof g_inputHeld);
-  std::memset(g_inputHeldFrames, 0, sizeof g_inputHeldFrames);
-  std::memset(g_gameInput, 0, sizeof g_gameInput);
-  std::memset(g_gameInputFrames, 0, sizeof g_gameInputFrames);
-  g_scene = SceneGame;
-  g_sceneFrame = 1;
-  g_gameFrame = 1;
-  g_stage = 1;
-  g_difficulty = 0;
-  ResetSoundRequests();
-}
-
 class PlayerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     InitGameTables();
     LoadTestTable();
     SetRandomState(0, 0);
-    ResetGlobals();
+    ResetPlayGlobals();
     world = std::make_unique<GameWorld>();
   }
-  void TearDown() override { ResetGlobals(); }
+  void TearDown() override { ResetPlayGlobals(); }
   std::unique_ptr<GameWorld> world;
   Player& P() { return world->player; }
 
   void Frame(std::initializer_list<int> held = {}) {
-    FeedInput(held);
+    FeedHeldInput(held);
     UpdatePlayer(world.get());
   }
   // Straight into normal play, without the fly-in's invincibility.
@@ -535,7 +507,7 @@ struct WorldState {
 // then steering right through it. Each frame runs the input copy and the player, enemy-bullet
 // and effect updates in the frame loop's order.
 std::vector<WorldState> RunScriptedGame(GameWorld* world) {
-  ResetGlobals();
+  ResetPlayGlobals();
   SetRandomState(1234, 17);
   world->Reset();
   std::vector<WorldState> states;
@@ -554,9 +526,9 @@ std::vector<WorldState> RunScriptedGame(GameWorld* world) {
       ConstructEnemyBullet(0, 0, 0, &l.head, &l.tail, &l.count, 300.25f, 400, 0, 0, 1, 1);
     }
     ResetSoundRequests();
-    if (frame > 60 && frame <= 120) FeedInput({InputLeft, InputShot});
-    else if (frame > 360) FeedInput({InputRight});
-    else FeedInput({});
+    if (frame > 60 && frame <= 120) FeedHeldInput({InputLeft, InputShot});
+    else if (frame > 360) FeedHeldInput({InputRight});
+    else FeedHeldInput({});
     UpdatePlayer(world);
     UpdateEnemyBullets(world);
     UpdateEffects(world);
