@@ -79,9 +79,6 @@ void LayMine(GameWorld* world, Enemy* e, int v) {
   Enemy* mine = LaunchEnemy(world, kMineType, e->x, e->y, e->facing + 180.0f - 50.0f + rd, speed);
   if (!mine) return;
   mine->parent = e;  // a link only: the layer does not list it among its parts
-  // "None" from the start: a mine appended behind the last enemy first runs next frame, and a
-  // kill before then must not reach the bullet that holds id 0.
-  mine->intRegs[0] = kNoCarriedBullet;
 }
 
 void UpdateEnemy25Attack(GameWorld* world, Enemy* e) {
