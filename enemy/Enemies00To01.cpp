@@ -135,7 +135,7 @@ void AttackRing(GameWorld* world, Enemy* e) {
     const int type = (pf / r[1]) % 12;
     const float sx = 1.2f - (1.0f - F(MinInt(pf, 360)) / 360.0f) * 0.5f;
     for (int i = 0; i < r[0]; ++i) {
-      const float p = NormalizeAngle(RingAngle(f[0], i, r[0]));
+      const float p = NormalizeAngle(RingAngleFloat(f[0], i, r[0]));
       const float rad = p * kPi / 180.0f;
       const float px = e->x + std::cos(rad) * f[1];
       const float py = e->y - std::sin(rad) * f[1];

@@ -277,7 +277,7 @@ void UpdateEnemy14Attack(GameWorld* world, Enemy* e) {
     ShotOriginOf(e, 0, &ox, &oy, &unused);
     const int n = r[1];
     const float s = 0.6f - 0.012f * D();
-    for (int i = 0; i < n; ++i) SpawnEnemyBullet(world, 118, BulletFaceSpin, ox, oy, RingAngle(a0, i, n),
+    for (int i = 0; i < n; ++i) SpawnEnemyBullet(world, 118, BulletFaceSpin, ox, oy, RingAngleFloat(a0, i, n),
                                                  g_bulletSpeedBase, s, s);
     r[3] = 0;
     r[1] += 1;

@@ -128,7 +128,7 @@ void UpdateEnemy31Attack(GameWorld* world, Enemy* e) {
     if (!FireGateCounted(e->phaseFrames, r[10], r[9], r[8], &v)) return;
     const float base = RandomFloat(360.0f);
     for (int i = 0; i < r[7]; ++i)
-      LaunchEnemy(world, e->intParams[0], e->x, e->y, RingAngle(base, i, r[7]), 9.0f + 2.8f * F(v));
+      LaunchEnemy(world, e->intParams[0], e->x, e->y, RingAngleFloat(base, i, r[7]), 9.0f + 2.8f * F(v));
     r[7] += 1;  // each ring one enemy larger
   }
 }
@@ -283,7 +283,7 @@ void FireGappedRing(GameWorld* world, Enemy* e, int v) {
   const float a = AngleToPlayer(world, ox, oy) + F(m * 180) / F(n);
   for (int i = 0; i < n; ++i) {
     EnemyBullet* b =
-        SpawnEnemyBullet(world, 372, kFaceLaunchAngle, ox, oy, RingAngle(a, i, n), 0.87f * B(), 0.9f, 1.1f);
+        SpawnEnemyBullet(world, 372, kFaceLaunchAngle, ox, oy, RingAngleFloat(a, i, n), 0.87f * B(), 0.9f, 1.1f);
     if (b) b->SetBulletPulse(0.06f, 0.0f, 12.0f);
   }
 }

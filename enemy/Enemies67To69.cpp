@@ -189,7 +189,7 @@ void FireCurledRings(GameWorld* world, Enemy* e) {
   const float accel = 0.017f * Df() + 0.14f;
   const float stretch = 120.0f / F(D() + 16);
   for (int i = 0; i < r[1]; ++i) {
-    const float a = RingAngle(f[4], i, r[1]);
+    const float a = RingAngleFloat(f[4], i, r[1]);
     for (int j = 0; j < r[2]; ++j) {
       const float speed = f[2] + (f[3] - f[2]) * (1.0f - F(j) / F(MaxInt(r[2] - 1, 1)));
       EnemyBullet* b = SpawnEnemyBullet(world, 19, BulletFaceMotion, ox, oy, a + F(j) * f[1], speed, 0.8f, 0.8f);
@@ -209,7 +209,7 @@ void FireTurningRings(GameWorld* world, Enemy* e) {
   const float accel = 0.0033f * Df() + 0.04f;
   const float stretch = 26.0f / F(D() + 4);
   for (int i = 0; i < r[1]; ++i) {
-    const float a = RingAngle(f[0], i, r[1]);
+    const float a = RingAngleFloat(f[0], i, r[1]);
     for (int j = 0; j < r[2]; ++j) {
       const float angle = a + F(j) * (360.0f - 360.0f / F(r[1])) / F(r[1] * r[2]);
       EnemyBullet* b = SpawnEnemyBullet(world, 65, BulletFaceMotion, ox, oy, angle, B(), 0.6f, 0.6f);

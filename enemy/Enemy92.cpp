@@ -295,7 +295,7 @@ void FireRingGuns(GameWorld* world, Enemy* e) {
     float ox = 0, oy = 0, unused = 0;
     ShotOriginOf(e, i, &ox, &oy, &unused);
     const float a = RandomFloat(360.0f);
-    const float gap = RingStep(arms);
+    const float gap = RingStepFloat(arms);
     const float width = F(r[kRingArmWidth]) / 100.0f;
     const float along = F(MaxInt(perArm - 1, 1));
     for (int j = 0; j < arms; ++j) {

@@ -30,16 +30,27 @@ float DistanceToPlayer(const GameWorld* world, float x, float y) {
   return Hypot(world->player.x - x, world->player.y - y);
 }
 
+float FanAngle(float center, int j, int n, int step) {
+  return center + static_cast<float>((2 * j - (n - 1)) * step / 2);
+}
+
 float FanAngle(float center, int j, int n, float step) {
   return center + static_cast<float>(2 * j - (n - 1)) * step / 2.0f;
 }
 
 float RingAngle(float start, int i, int n) {
   if (n < 1) return start;
+  return static_cast<float>(i * 360 / n) + start;
+}
+
+float RingAngleFloat(float start, int i, int n) {
+  if (n < 1) return start;
   return 360.0f * static_cast<float>(i) / static_cast<float>(n) + start;
 }
 
-float RingStep(int n) { return n < 1 ? 0.0f : 360.0f / static_cast<float>(n); }
+int RingStep(int n) { return n < 1 ? 0 : 360 / n; }
+
+float RingStepFloat(int n) { return n < 1 ? 0.0f : 360.0f / static_cast<float>(n); }
 
 bool FireGateEvery(int frame, int period) { return period >= 1 && frame % period == 0; }
 

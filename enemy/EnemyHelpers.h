@@ -1,8 +1,9 @@
 #pragma once
 // Building blocks shared by the per-type enemy code: aiming, fan and ring angles, fire gates,
 // braking and steering, the motion tail, bullet set-up, bullets held by id, shot origins and
-// the parent/part links. Each one computes in float exactly as the formulas are written, so the
-// type code gets identical results whichever helper it uses.
+// the parent/part links. Each one computes exactly as the formulas are written (integer
+// quotients truncated, float arithmetic in float), so the type code gets identical results
+// whichever helper it uses.
 
 #include <cstdint>
 
@@ -21,13 +22,25 @@ float AngleFromLauncherToPlayer(const GameWorld* world, const Enemy* e, int laun
 float DistanceToPlayer(const GameWorld* world, float x, float y);
 
 // ---- Fan and ring angles ---------------------------------------------------------------------
+// Each quotient is taken as the formula writes it: between two integers "/" truncates toward
+// zero, so (i x 360) / 11 steps 32, 32, 33, ... degrees. Only a float operand makes it float.
+// Pattern angles are replay behaviour: a float ring where the formula is integer changes games.
 
-// Bullet j of an n-bullet fan around center: center + (2j - (n - 1)) x step / 2.
+// Bullet j of an n-bullet fan around center with an integer step: center + ((2j - (n - 1)) x
+// step) / 2, the product divided as an integer (step 9: offsets -4, +4, not -4.5, +4.5).
+float FanAngle(float center, int j, int n, int step);
+// The same with a float step: center + (2j - (n - 1)) x step / 2 in float.
 float FanAngle(float center, int j, int n, float step);
-// Bullet i of an n-bullet ring: 360 x i / n + start (float division). n < 1 gives start.
+// A double step would silently pick float; say 9 or 9.0f.
+float FanAngle(float center, int j, int n, double step) = delete;
+// Bullet i of an n-bullet ring: (i x 360) / n truncated, + start. n < 1 gives start.
 float RingAngle(float start, int i, int n);
-// The angle between neighbours of an n-bullet ring: 360 / n (float). n < 1 gives 0.
-float RingStep(int n);
+// A ring the formula writes in float: 360 x i / (float)n + start. n < 1 gives start.
+float RingAngleFloat(float start, int i, int n);
+// The angle between neighbours of an n-bullet ring: 360 / n truncated. n < 1 gives 0.
+int RingStep(int n);
+// The same in float: 360 / (float)n. n < 1 gives 0.
+float RingStepFloat(int n);
 
 // ---- Fire gates (all false for a period below 1: a register left at 0 fires nothing) ---------
 

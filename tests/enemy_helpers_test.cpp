@@ -52,12 +52,25 @@ TEST(EnemyHelpers, AimingFansAndRings) {
   EXPECT_FLOAT_EQ(fan[0], 80);
   EXPECT_FLOAT_EQ(fan[1], 90);
   EXPECT_FLOAT_EQ(fan[2], 100);
-  EXPECT_FLOAT_EQ(FanAngle(0, 0, 2, 9), -4.5f);
-  EXPECT_FLOAT_EQ(FanAngle(0, 0, 1, 9), 0);
+  // An integer step divides the product as an integer, a float step in float.
+  struct FanCase { int j, n, step; float want; };
+  for (const FanCase c : {FanCase{0, 2, 9, -4}, {1, 2, 9, 4}, {0, 4, 9, -13}, {1, 4, 9, -4}, {0, 1, 9, 0}}) {
+    EXPECT_FLOAT_EQ(FanAngle(0, c.j, c.n, c.step), c.want) << c.j << " of " << c.n;
+  }
+  EXPECT_FLOAT_EQ(FanAngle(0, 0, 2, 9.0f), -4.5f);
+  // (i x 360) / n truncates per bullet: a ring of 11 lies at 0, 32, 65, 98, ...
+  const float ring11[4] = {RingAngle(0, 0, 11), RingAngle(0, 1, 11), RingAngle(0, 2, 11), RingAngle(0, 3, 11)};
+  EXPECT_FLOAT_EQ(ring11[1], 32);
+  EXPECT_FLOAT_EQ(ring11[2], 65);
+  EXPECT_FLOAT_EQ(ring11[3], 98);
   EXPECT_FLOAT_EQ(RingAngle(5, 1, 4), 95);
   EXPECT_FLOAT_EQ(RingAngle(5, 3, 0), 5);
-  EXPECT_FLOAT_EQ(RingStep(8), 45);
-  EXPECT_FLOAT_EQ(RingStep(0), 0);
+  EXPECT_NEAR(RingAngleFloat(0, 1, 11), 32.727f, 1e-3f);
+  EXPECT_FLOAT_EQ(RingAngleFloat(5, 3, 0), 5);
+  EXPECT_EQ(RingStep(42), 8);
+  EXPECT_EQ(RingStep(0), 0);
+  EXPECT_NEAR(RingStepFloat(42), 8.571f, 1e-3f);
+  EXPECT_FLOAT_EQ(RingStepFloat(0), 0);
 }
 
 TEST(EnemyHelpers, BrakingSteeringBulletsAndOrigins) {
