@@ -161,7 +161,7 @@ void FireShipTwinRings(GameWorld* world, Enemy* e) {
     ShotOriginOf(e, i + 1, &ox, &oy, &unused);
     const float a = F((2 * i - 1) * e->phaseFrames) * f[3] + f[2];
     for (int j = 0; j < r[3]; ++j) {
-      SpawnEnemyBullet(world, 140, BulletFaceSpin, ox, oy, RingAngleFloat(a, j, r[3]), 0.5f * B(), 0.4f, 0.4f);
+      SpawnEnemyBullet(world, 140, BulletFaceSpin, ox, oy, RingAngle(a, j, r[3]), 0.5f * B(), 0.4f, 0.4f);
     }
   }
 }
@@ -270,7 +270,7 @@ void UpdateEnemy66Attack(GameWorld* world, Enemy* e) {
   const float aim = AngleToPlayer(world, ox, oy);
   const int q = (t / r[2]) % 2;
   for (int j = 0; j < r[1]; ++j) {
-    const float angle = RingAngleFloat(aim, j, r[1]) + F(q * 180) / F(r[1]);
+    const float angle = RingAngle(aim, j, r[1]) + F(q * 180 / r[1]);
     SpawnEnemyBullet(world, 81 + q, BulletFaceMotion, ox, oy, angle, B(), 1.0f, 1.0f);
   }
 }

@@ -181,10 +181,16 @@ TEST_F(LargeShip, AimedSpreadCyclesShortenTheirPeriod) {
 }
 
 TEST_F(LargeShip, TwinRingsAndFanByDifficulty) {
+  // ring: each bullet's turn from the first of its ring, (j x 360) / intRegs[3] truncated.
   struct Case {
     int d, ringFrames, perRing, fans, perFan;
+    std::vector<float> ring;
   } const cases[] = {
-      {0, 6, 3, 3, 1}, {1, 21, 4, 5, 1}, {3, 57, 6, 13, 3}, {4, 81, 7, 23, 5}, {7, 225, 10, 131, 11},
+      {0, 6, 3, 3, 1, {0, 120, 240}},
+      {1, 21, 4, 5, 1, {0, 90, 180, 270}},
+      {3, 57, 6, 13, 3, {0, 60, 120, 180, 240, 300}},
+      {4, 81, 7, 23, 5, {0, 51, 102, 154, 205, 257, 308}},
+      {7, 225, 10, 131, 11, {0, 36, 72, 108, 144, 180, 216, 252, 288, 324}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.d);
@@ -213,6 +219,14 @@ TEST_F(LargeShip, TwinRingsAndFanByDifficulty) {
         EXPECT_NEAR(AngleDistance(rings[0]->direction, a), 0.0f, 1e-2);
         EXPECT_NEAR(AngleDistance(rings[c.perRing]->direction, b), 0.0f, 1e-2);
         EXPECT_NEAR(rings[0]->x - ship->launchers[1].x, 0.0f, 1e-3);
+        for (int side = 0; side < 2; ++side) {
+          const EnemyBullet* first = rings[side * c.perRing];
+          for (int j = 0; j < c.perRing; ++j) {
+            EXPECT_NEAR(AngleDistance(rings[side * c.perRing + j]->direction, first->direction + c.ring[j]), 0.0f,
+                        1e-3)
+                << "side " << side << " bullet " << j;
+          }
+        }
       }
       if (!fan.empty()) {
         fans += 1;
@@ -330,34 +344,44 @@ TEST_F(LargeShip, SideGunBulletsStartAtRestAndGatherSpeed) {
 }
 
 TEST_F(LargeShip, TurretRingsAlternateAimedAndHalfTurned) {
-  for (int d : {0, 7}) {
-    SCOPED_TRACE(d);
+  // Bullet j lies at (j x 360) / intRegs[1] + A + (q x 180) / intRegs[1], both quotients
+  // truncated: at D 2 the ring of 14 steps 25, 26, 26, ... degrees and the half turn is 12.
+  struct Case {
+    int d, period, rings, perRing, half;
+    std::vector<float> ring;
+  } const cases[] = {
+      {0, 496, 1, 8, 22, {0, 45, 90, 135, 180, 225, 270, 315}},
+      {2, 316, 2, 14, 12, {0, 25, 51, 77, 102, 128, 154, 180, 205, 231, 257, 282, 308, 334}},
+      {7, 72, 14, 18, 10, {0, 20, 40, 60, 80, 100, 120, 140, 160, 180, 200, 220, 240, 260, 280, 300, 320, 340}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.d);
     SetUp();
-    SetDifficulty(d);
+    SetDifficulty(c.d);
     Launch();
     RunToPhase(2);
     Enemy* turret = Part(2);
     turret->SetEnemyPhase(1);
-    const int period = d == 0 ? 496 : 72;
-    const int rings = d == 0 ? 1 : 14;
-    const int perRing = d == 0 ? 8 : 18;
     int count = 0;
-    for (int pf = 1; pf <= period; ++pf) {
+    for (int pf = 1; pf <= c.period; ++pf) {
       const std::vector<EnemyBullet*> made = OfType(Step(), 81, 82);
-      const int t = (pf - 1) % period;
-      if (t < rings * turret->intRegs[2] && t % turret->intRegs[2] == 0) {
-        ASSERT_EQ(static_cast<int>(made.size()), perRing) << pf;
+      const int t = (pf - 1) % c.period;
+      if (t < c.rings * turret->intRegs[2] && t % turret->intRegs[2] == 0) {
+        ASSERT_EQ(static_cast<int>(made.size()), c.perRing) << pf;
         const int q = (t / turret->intRegs[2]) % 2;
-        EXPECT_EQ(made[0]->type, 81 + q);
-        EXPECT_FLOAT_EQ(made[0]->speed, g_bulletSpeedBase);
         const float aim = AngleToPlayer(world.get(), made[0]->x, made[0]->y);
-        EXPECT_NEAR(AngleDistance(made[0]->direction, aim), q * 180.0f / perRing, 1e-2) << pf;
+        for (int j = 0; j < c.perRing; ++j) {
+          EXPECT_EQ(made[j]->type, 81 + q);
+          EXPECT_FLOAT_EQ(made[j]->speed, g_bulletSpeedBase);
+          EXPECT_NEAR(AngleDistance(made[j]->direction, aim + c.ring[j] + static_cast<float>(q * c.half)), 0.0f, 1e-3)
+              << pf << " bullet " << j;
+        }
         count += 1;
       } else {
         EXPECT_TRUE(made.empty()) << pf;
       }
     }
-    EXPECT_EQ(count, rings);
+    EXPECT_EQ(count, c.rings);
     EXPECT_NEAR(turret->y - ship->y, -90.0f, 1e-3);
     TearDown();
   }
