@@ -189,8 +189,10 @@ void FireCurledRings(GameWorld* world, Enemy* e) {
   const float accel = 0.017f * Df() + 0.14f;
   const float stretch = 120.0f / F(D() + 16);
   for (int i = 0; i < r[1]; ++i) {
-    const float a = RingAngleFloat(f[4], i, r[1]);
+    const float a = RingAngle(f[4], i, r[1]);
     for (int j = 0; j < r[2]; ++j) {
+      // The layer fraction is taken in float: as an integer quotient it would be 0 for every
+      // layer but the last, and all those layers would fly at B instead of slowing to 2.45.
       const float speed = f[2] + (f[3] - f[2]) * (1.0f - F(j) / F(MaxInt(r[2] - 1, 1)));
       EnemyBullet* b = SpawnEnemyBullet(world, 19, BulletFaceMotion, ox, oy, a + F(j) * f[1], speed, 0.8f, 0.8f);
       SetBulletAccelMotion(b, accel, 0.8f, 0.997f, stretch);
@@ -207,11 +209,11 @@ void FireTurningRings(GameWorld* world, Enemy* e) {
   ShotOriginOf(e, 0, &ox, &oy, &unused);
   const float aim = AngleFromEnemyToPlayer(world, e);
   const float accel = 0.0033f * Df() + 0.04f;
-  const float stretch = 26.0f / F(D() + 4);
+  const float stretch = F(26 / (D() + 4));
   for (int i = 0; i < r[1]; ++i) {
-    const float a = RingAngleFloat(f[0], i, r[1]);
+    const float a = RingAngle(f[0], i, r[1]);
     for (int j = 0; j < r[2]; ++j) {
-      const float angle = a + F(j) * (360.0f - 360.0f / F(r[1])) / F(r[1] * r[2]);
+      const float angle = a + F(j * (360 - 360 / r[1]) / (r[1] * r[2]));
       EnemyBullet* b = SpawnEnemyBullet(world, 65, BulletFaceMotion, ox, oy, angle, B(), 0.6f, 0.6f);
       const float pull = RandomFloat(60.0f);  // drawn whether or not the bullet was made
       if (!b) continue;
@@ -350,7 +352,7 @@ void FirePodLobs(GameWorld* world, Enemy* e) {
   const float shake = RandomFloat(2.4f);
   const float j = (shake - 1.2f) * F(r[2]);
   for (int i = 0; i < r[0]; ++i) {
-    const float angle = F((2 * i - (r[0] - 1)) * step) / 2.0f + 90.0f + j;
+    const float angle = F((2 * i - (r[0] - 1)) * step / 2) + 90.0f + j;
     EnemyBullet* b = SpawnEnemyBullet(world, type, BulletFaceMotion, ox, oy, angle, 3.5f, 0.52f, 0.52f);
     if (!b) continue;
     b->accelFactor = 1.0f;

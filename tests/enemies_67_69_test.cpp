@@ -139,13 +139,28 @@ TEST_F(PodShip, DashesUntargetableAndComesBackFromTheSideItLeftBy) {
 }
 
 TEST_F(PodShip, CurledRingsByDifficulty) {
+  // ring: each direction's turn from the first, (i x 360) / intRegs[1] truncated (empty: an
+  // exact 360 / intRegs[1]). speeds: the layers, 2.45 + (B - 2.45) x (1 - j / (layers - 1)) with
+  // the fraction in float, so every layer has its own speed.
   struct Case {
     int d, r[6];
     float turn;
+    std::vector<float> ring, speeds;
   } const cases[] = {
-      {0, {2, 4, 1, 60, 216, 110}, 125.1f}, {1, {3, 5, 2, 45, 156, 55}, 100.08f},
-      {4, {6, 8, 5, 25, 120, 22}, 62.55f},  {5, {7, 12, 6, 22, 116, 18}, 41.7f},
-      {7, {9, 20, 8, 18, 111, 13}, 25.02f},
+      {0, {2, 4, 1, 60, 216, 110}, 125.1f, {}, {3.5f}},
+      {1, {3, 5, 2, 45, 156, 55}, 100.08f, {}, {4.0f, 2.45f}},
+      {3, {5, 7, 4, 30, 126, 27}, 71.4857f, {0, 51, 102, 154, 205, 257, 308}, {5.0f, 4.15f, 3.3f, 2.45f}},
+      {4, {6, 8, 5, 25, 120, 22}, 62.55f, {}, {5.8f, 4.9625f, 4.125f, 3.2875f, 2.45f}},
+      {6,
+       {8, 16, 7, 20, 113, 15},
+       31.275f,
+       {0, 22, 45, 67, 90, 112, 135, 157, 180, 202, 225, 247, 270, 292, 315, 337},
+       {7.6f, 6.741667f, 5.883333f, 5.025f, 4.166667f, 3.308333f, 2.45f}},
+      {7,
+       {9, 20, 8, 18, 111, 13},
+       25.02f,
+       {},
+       {8.5f, 7.635714f, 6.771429f, 5.907143f, 5.042857f, 4.178571f, 3.314286f, 2.45f}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.d);
@@ -176,13 +191,15 @@ TEST_F(PodShip, CurledRingsByDifficulty) {
         EXPECT_NEAR(AngleDistance(b->direction, previous - c.turn), 0.0f, 1e-2);
       }
       previous = b->direction;
-      // The first layer at B, the last at 2.45, each bent by floatRegs[1].
-      EXPECT_FLOAT_EQ(b->speed, g_bulletSpeedBase);
-      EXPECT_NEAR(made[c.r[2] - 1]->speed, c.r[2] > 1 ? 2.45f : g_bulletSpeedBase, 1e-5);
+      // The layers from B down to 2.45, each bent by floatRegs[1].
+      for (int j = 0; j < c.r[2]; ++j) EXPECT_NEAR(made[j]->speed, c.speeds[j], 1e-5) << "layer " << j;
       if (c.r[2] > 1) {
         EXPECT_NEAR(AngleDistance(made[1]->direction, b->direction), ship->floatRegs[1], 1e-3);
       }
-      EXPECT_NEAR(AngleDistance(made[c.r[2]]->direction, b->direction), 360.0f / c.r[1], 1e-3);
+      for (int i = 0; i < c.r[1]; ++i) {
+        const float turn = c.ring.empty() ? 360.0f * i / c.r[1] : c.ring[i];
+        EXPECT_NEAR(AngleDistance(made[i * c.r[2]]->direction, b->direction + turn), 0.0f, 1e-3) << "direction " << i;
+      }
       EXPECT_FLOAT_EQ(b->accelMagnitude, 0.017f * c.d + 0.14f);
       EXPECT_FLOAT_EQ(b->accelFactor, 0.8f);
       EXPECT_FLOAT_EQ(b->friction, 0.997f);
@@ -243,11 +260,20 @@ TEST_F(PodShip, LeavingWinsOverTheNextPatternInTheSameFrame) {
 }
 
 TEST_F(PodShip, TurningRingsCoastAndPullTowardThePlayer) {
+  // ring: (i x 360) / intRegs[1] truncated; rays: bullet j of a direction turned by
+  // (j x (360 - 360 / intRegs[1])) / (intRegs[1] x intRegs[2]) truncated; stretch 26 / (D + 4)
+  // truncated.
   struct Case {
     int d, r[6];
     float turn;
+    std::vector<float> ring, rays;
+    float stretch;
   } const cases[] = {
-      {0, {5, 5, 1, 56, 184, 150}, 1.24f}, {3, {11, 8, 2, 40, 94, 37}, 1.63f}, {7, {19, 12, 4, 29, 79, 18}, 2.15f}};
+      {0, {5, 5, 1, 56, 184, 150}, 1.24f, {0, 72, 144, 216, 288}, {0}, 6},
+      {3, {11, 8, 2, 40, 94, 37}, 1.63f, {0, 45, 90, 135, 180, 225, 270, 315}, {0, 19}, 3},
+      {6, {17, 11, 4, 32, 81, 21}, 2.02f, {0, 32, 65, 98, 130, 163, 196, 229, 261, 294, 327}, {0, 7, 14, 22}, 2},
+      {7, {19, 12, 4, 29, 79, 18}, 2.15f, {0, 30, 60, 90, 120, 150, 180, 210, 240, 270, 300, 330}, {0, 6, 13, 20}, 2},
+  };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.d);
     SetUp();
@@ -288,13 +314,18 @@ TEST_F(PodShip, TurningRingsCoastAndPullTowardThePlayer) {
         EXPECT_FLOAT_EQ(b->accelMagnitude, 0.0033f * c.d + 0.04f);
         EXPECT_FLOAT_EQ(b->friction, 0.96f);
         EXPECT_FLOAT_EQ(b->accelFactor, 1.01f);
-        EXPECT_FLOAT_EQ(b->stretch, 26.0f / (c.d + 4));
+        EXPECT_FLOAT_EQ(b->stretch, c.stretch);
+        const float turn = c.ring[k / c.r[2]] + c.rays[k % c.r[2]];
+        EXPECT_NEAR(AngleDistance(b->direction, made[0]->direction + turn), 0.0f, 1e-3) << "bullet " << k;
       }
-      const float rays = (360.0f - 360.0f / c.r[1]) / (c.r[1] * c.r[2]);
-      if (c.r[2] > 1) {
-        EXPECT_NEAR(AngleDistance(made[1]->direction, made[0]->direction), rays, 1e-3);
-      }
-      EXPECT_NEAR(AngleDistance(made[c.r[2]]->direction, made[0]->direction), 360.0f / c.r[1], 1e-3);
+      // The stretch draws the hit shape out along the flight: scale x (1 + distance / stretch).
+      EnemyBullet* b = made[0];
+      b->prevX = b->x;
+      b->prevY = b->y;
+      b->MoveBullet();
+      const float moved = Hypot(b->x - b->prevX, b->y - b->prevY);
+      EXPECT_FLOAT_EQ(b->sprite.scaleX, 0.6f * (moved / c.stretch + 1.0f));
+      EXPECT_FLOAT_EQ(b->sprite.scaleY, 0.6f / (moved / c.stretch + 1.0f));
     }
     EXPECT_EQ(bursts, c.r[0]);
     EXPECT_EQ(ship->phase, 4);
