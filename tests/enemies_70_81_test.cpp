@@ -490,9 +490,11 @@ TEST_F(MidBossTest, DeathSequenceFlagAndOrphanedParts) {
     ASSERT_EQ(b->phase, -1);
     const float spin = b->floatRegs[0];
     const int bulletsBefore = CountBullets(81);
-    int effects = 0;
+    int effects = 0, sevens = 0;
     for (int f = 1; f <= 63; ++f) {
       const int before = world->effects.count;
+      Effect* const tailBefore = world->effects.tail;
+      const float facing = b->facing;  // the body turns after its burst
       Step();
       const int made = world->effects.count - before;
       if (f % 6 == 1) {
@@ -500,6 +502,12 @@ TEST_F(MidBossTest, DeathSequenceFlagAndOrphanedParts) {
         EXPECT_LE(made, 8) << f;
         effects += made;
         EXPECT_EQ(made, b->intRegs[8]);
+        // Piece i flies at i x 360 / n in float + facing: seven pieces are 51.43 degrees apart.
+        sevens += made == 7;
+        int i = 0;
+        for (Effect* p = tailBefore ? tailBefore->next : world->effects.head; p; p = p->next, ++i) {
+          EXPECT_NEAR(AngleGap(p->direction, facing + 360.0f * i / made), 0, 1e-3) << f << " piece " << i;
+        }
         Effect* last = world->effects.tail;
         EXPECT_EQ(last->startColor, DimColorTwoThirds(b->sprite.colors[0]));
         EXPECT_EQ(last->endColor, 0u);
@@ -515,6 +523,7 @@ TEST_F(MidBossTest, DeathSequenceFlagAndOrphanedParts) {
       for (int i = 0; i < 6; ++i) ASSERT_EQ(b->children[i]->dyingCounter, 0);
     }
     EXPECT_GE(effects, 55);
+    EXPECT_GT(sevens, 0);
     // No ring at age 299 during the sequence.
     EXPECT_EQ(CountBullets(81), bulletsBefore);
     EXPECT_NEAR(b->floatRegs[0], spin * std::pow(0.9894f, 63), 1e-3);
