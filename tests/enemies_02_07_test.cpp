@@ -308,9 +308,7 @@ TEST_F(SmallEnemiesA, Type4RingsStepInWholeDegrees) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.frame);
-    Reset();
-    SetDifficulty(c.d);
-    Enemy* e = Make(4, 1, 180, 100, 90, 0);
+    Enemy* e = MakeFresh(c.d, 4, 1, 180, 100, 90, 0);
     std::vector<SmallEnemyFrame> run = Run(c.frame);
     std::vector<EnemyBullet*> ring;
     for (EnemyBullet* b : run.back().bullets) {
@@ -472,9 +470,7 @@ TEST_F(SmallEnemiesA, Type6StringOffsetsInWholeDegrees) {
   } const cases[] = {{5, 15, {-4, 4}}, {7, 12, {-13, -4, 4, 13}}};  // delay 120 / (D + 3)
   for (const Case& c : cases) {
     SCOPED_TRACE(c.d);
-    Reset();
-    SetDifficulty(c.d);
-    Enemy* e = Make(6, 1, 180, 100, 270, 0);
+    Enemy* e = MakeFresh(c.d, 6, 1, 180, 100, 270, 0);
     std::vector<SmallEnemyFrame> run = Run(c.firstFrame);
     for (int i = 0; i + 1 < c.firstFrame; ++i) EXPECT_TRUE(run[i].bullets.empty()) << i;
     const std::vector<EnemyBullet*>& b = run.back().bullets;
