@@ -156,7 +156,8 @@ void AttackRing(GameWorld* world, Enemy* e) {
   if (pf > 760) {
     const int k = (pf - 761) % 60;
     if (k < 24) {
-      const float w = MinFloat(F(MaxInt(pf - 2400, 0)) / 600.0f, 6.0f);
+      // An integer quotient: the waver widens in whole degrees, one more every 600 frames.
+      const float w = MinFloat(F(MaxInt(pf - 2400, 0) / 600), 6.0f);
       const float a = AngleFromEnemyToPlayer(world, e);
       const float jitter = RandomFloat(w);
       EnemyBullet* b = SpawnEnemyBullet(world, 16 + k % 12, 0, e->x, e->y, a + jitter - w / 2.0f, 0.0f, 0.6f, 1.2f);

@@ -271,12 +271,14 @@ void UpdateEnemy4Attack(GameWorld* world, Enemy* e) {
   // ring delay of 0 (difficulty 5) ring 0 would need frame 0 and never comes.
   int k = 0;
   if (r[5] >= 1 && FireGateCounted(pf, r[3], r[6], r[4], &k)) {
-    const float g = 360.0f / F(r[5]);
-    const float a0 = AngleFromEnemyToPlayer(world, e) + F((d > 3) * (k % 2)) * g / 2.0f;
+    // Whole degrees: a ring whose size does not divide 360 leaves a wider lane after its last
+    // bullet.
+    const int g = RingStep(r[5]);
+    const float a0 = AngleFromEnemyToPlayer(world, e) + F((d > 3) * (k % 2) * g / 2);
     float px = 0, py = 0;
     LauncherAt(e, 0, &px, &py);
     for (int i = 0; i < r[5]; ++i) {
-      SpawnEnemyBullet(world, 69, BulletFaceMotion, px, py, a0 + F(i) * g, B(), 0.63f, 0.63f);
+      SpawnEnemyBullet(world, 69, BulletFaceMotion, px, py, a0 + F(i * g), B(), 0.63f, 0.63f);
     }
   }
 }
@@ -438,7 +440,7 @@ void UpdateEnemy6Attack(GameWorld* world, Enemy* e) {
       ShotOriginOf(e, s + 1, &ox, &oy, &unused);
       for (int j = 0; j < r[4]; ++j) {
         EnemyBullet* b =
-            SpawnEnemyBullet(world, 85, BulletFaceSpin, ox, oy, FanAngle(f[8 + s], j, r[4], 9.0f), B(), 0.3f, 0.4f);
+            SpawnEnemyBullet(world, 85, BulletFaceSpin, ox, oy, FanAngle(f[8 + s], j, r[4], 9), B(), 0.3f, 0.4f);
         if (b) b->spinStep = F(2 * s - 1) * 22.0f;
       }
     }

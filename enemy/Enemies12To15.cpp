@@ -105,7 +105,7 @@ void FireGunshipFans(GameWorld* world, Enemy* e, float speedFactor) {
     float ox = 0, oy = 0, aim = 0;
     ShotOriginOf(e, b, &ox, &oy, &aim);
     for (int j = 0; j < n; ++j) {
-      EnemyBullet* q = SpawnEnemyBullet(world, 52, BulletFaceMotion, ox, oy, FanAngle(aim, j, n, 7.0f),
+      EnemyBullet* q = SpawnEnemyBullet(world, 52, BulletFaceMotion, ox, oy, FanAngle(aim, j, n, 7),
                                         speedFactor * g_bulletSpeedBase, 0.5f, 0.5f);
       if (q) q->SetBulletPulse(0.06f, 0.0f, 9.0f);
     }
@@ -196,7 +196,7 @@ void UpdateEnemy13Attack(GameWorld* world, Enemy* e) {
   ShotOriginOf(e, 0, &ox, &oy, &unused);
   const int n = r[2];
   for (int j = 0; j < n; ++j)
-    SpawnEnemyBullet(world, 49, BulletFaceMotion, ox, oy, FanAngle(e->facing, j, n, 23.0f), g_bulletSpeedBase, 0.6f,
+    SpawnEnemyBullet(world, 49, BulletFaceMotion, ox, oy, FanAngle(e->facing, j, n, 23), g_bulletSpeedBase, 0.6f,
                      0.6f);
   r[3] += 1;
 }
@@ -277,7 +277,7 @@ void UpdateEnemy14Attack(GameWorld* world, Enemy* e) {
     ShotOriginOf(e, 0, &ox, &oy, &unused);
     const int n = r[1];
     const float s = 0.6f - 0.012f * D();
-    for (int i = 0; i < n; ++i) SpawnEnemyBullet(world, 118, BulletFaceSpin, ox, oy, RingAngleFloat(a0, i, n),
+    for (int i = 0; i < n; ++i) SpawnEnemyBullet(world, 118, BulletFaceSpin, ox, oy, RingAngle(a0, i, n),
                                                  g_bulletSpeedBase, s, s);
     r[3] = 0;
     r[1] += 1;
@@ -345,8 +345,9 @@ void UpdateEnemy15Attack(GameWorld* world, Enemy* e) {
   }
   const float aim = AngleToPlayer(world, q->x, q->y);
   if (q->baseScaleX < 1.4f + 0.14f * D()) {
-    const float grow = 0.006f + 0.005f * static_cast<float>(d);
-    q->SetBulletBaseScale(q->baseScaleX + grow, q->baseScaleY + grow);
+    // Added term by term, the constant first: the sums round differently otherwise.
+    const float grow = 0.005f * static_cast<float>(d);
+    q->SetBulletBaseScale(q->baseScaleX + 0.006f + grow, q->baseScaleY + 0.006f + grow);
     q->SetVelocityPolar(aim, q->speed + 0.003f + 0.0006f * static_cast<float>(d));
   } else {
     q->SetVelocityPolar(aim, q->speed);

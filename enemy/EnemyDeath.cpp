@@ -99,7 +99,7 @@ void ThrowExplosion(GameWorld* world, Enemy* e) {
   if (row != 152 && row != 153 && row != 154) return;
   const float size = std::sqrt(sx * sy);
   for (int i = 0; i < n; ++i) {
-    const float a = F(i) * 360.0f / F(n);
+    const float a = RingAngle(0.0f, i, n);  // whole degrees
     float speed;
     if (row == 152) {
       const float r = RandomFloat(4.0f);
@@ -173,12 +173,14 @@ void DeathExtras27(GameWorld* world, Enemy* e) {
   float ox, oy, unused;
   ShotOriginOf(e, 0, &ox, &oy, &unused);
   const float a = AngleToPlayer(world, ox, oy);
+  // The rings of its closing salvo, fired early: spaced by that salvo's own register (nothing
+  // else of type 27 writes a spacing for them).
   for (int i = 0; i < e->intRegs[14]; ++i) {
     const int odd = i % 2;
     const int m = MaxInt(e->intRegs[13] + odd, 1);
     for (int j = 0; j < m; ++j) {
       EnemyBullet* b = SpawnEnemyBullet(world, 409 + 2 * odd, BulletFaceSpin, ox, oy,
-                                        FanAngle(a, j, m, e->floatRegs[6]), F(i + 7) * g_bulletSpeedBase / 8.0f,
+                                        FanAngle(a, j, m, e->floatRegs[7]), F(i + 7) * g_bulletSpeedBase / 8.0f,
                                         0.75f, 0.75f);
       if (b) b->spinStep = F(2 * odd - 1) * 21.6f;
     }

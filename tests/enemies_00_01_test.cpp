@@ -166,6 +166,38 @@ TEST_F(PhasedEnemies, Type0RingBurstAndSpray) {
   }
 }
 
+// The spray's waver w = MinFloat(MaxInt(pf - 2400, 0) / 600, 6) divides in integers: it is 0
+// up to frame 2999 and grows by whole degrees every 600 frames up to 6. Its one draw RF(w) is
+// replayed to check the angle A + RF(w) - w / 2.
+TEST_F(PhasedEnemies, Type0SprayWaverStepsInWholeDegrees) {
+  struct Case {
+    int pf;
+    float w;
+  } const cases[] = {{2999, 0}, {3000, 1}, {3599, 1}, {3600, 2}, {5999, 5}, {6000, 6}, {9000, 6}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.pf);
+    ClearEnemyList(world.get());
+    ClearBulletList(&world->bullets);
+    Enemy* e = Make(0, 1, 180, 100, 270, 0);
+    Frame();
+    e->phaseFrames = c.pf - 1;
+    const int idx = g_randomIndex, step = g_randomStep;
+    const FrameResult r = Frame();
+    ASSERT_EQ(e->phaseFrames, c.pf);
+    ASSERT_EQ(r.draws, 1);
+    const int after = g_randomIndex, afterStep = g_randomStep;
+    SetRandomState(idx, step);
+    const float jitter = RandomFloat(c.w);
+    SetRandomState(after, afterStep);
+    const EnemyBullet* spray = nullptr;
+    for (const EnemyBullet* b : r.bullets) {
+      if (b->type >= 16) spray = b;
+    }
+    ASSERT_NE(spray, nullptr);
+    EXPECT_NEAR(Diff(spray->direction, AngleToPlayerFrom(e) + jitter - c.w / 2), 0, 1e-4);
+  }
+}
+
 // Below difficulty 5, from frame 121 no ring bullet starts within 2 degrees of the player.
 TEST_F(PhasedEnemies, Type0RingMercyRule) {
   SetDifficulty(2);

@@ -1,4 +1,6 @@
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "enemy/EnemyCatalogue.h"
 #include "small_enemies_fixture.h"
@@ -291,6 +293,33 @@ TEST_F(SmallEnemiesA, Type4SideFansAndRings) {
   EXPECT_EQ(ring[5]->type, 69);
 }
 
+// The ring step is 360 / intRegs[5] and the half step of odd rings (D > 3) x (k % 2) x step / 2,
+// both in integers: 42 bullets step 8 (half 4) at difficulty 6, 48 step 7 (half 3) at 7, which
+// leaves a wider lane after the last bullet.
+TEST_F(SmallEnemiesA, Type4RingsStepInWholeDegrees) {
+  struct Case {
+    int d, frame, size;
+    std::vector<std::pair<int, int>> offsets;  // bullet i, degrees from the player's angle
+  } const cases[] = {
+      {6, 60, 42, {{0, 0}, {1, 8}, {41, 328}}},  // ring 0 at the ring delay 600 / 10
+      {6, 68, 42, {{0, 4}, {1, 12}, {41, 332}}},  // ring 1, one interval of 8 later
+      {7, 54, 48, {{0, 0}, {1, 7}, {47, 329}}},  // delay 600 / 11
+      {7, 60, 48, {{0, 3}, {1, 10}, {47, 332}}},  // interval 6
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.frame);
+    Enemy* e = MakeFresh(c.d, 4, 1, 180, 100, 90, 0);
+    std::vector<SmallEnemyFrame> run = Run(c.frame);
+    std::vector<EnemyBullet*> ring;
+    for (EnemyBullet* b : run.back().bullets) {
+      if (b->type == 69) ring.push_back(b);
+    }
+    ASSERT_EQ(static_cast<int>(ring.size()), c.size);
+    const float a = AngleToPlayerFrom(e);
+    for (const auto& [i, deg] : c.offsets) EXPECT_NEAR(AngleDiff(ring[i]->direction, a + deg), 0, 1e-3) << i;
+  }
+}
+
 // Version 11 faces the player side-on while braking, backs away from it and turns its back.
 TEST_F(SmallEnemiesA, Type4SideOnVersion) {
   Enemy* e = Make(4, 10, 180, 40, 270, 3);
@@ -430,6 +459,29 @@ TEST_F(SmallEnemiesA, Type6AnchorsAndPods) {
   // Pods fire again (interval 40 at difficulty 0, by age) while the carrier leaves.
   EXPECT_GT(BulletCount(Run(40)), 0u);
   EXPECT_GT(e->speed, 1.0f);
+}
+
+// The strings' offsets are (2j - (intRegs[4] - 1)) x 9 / 2 in integers around each side's aim:
+// -4, 4 for two bullets (difficulty 5), -13, -4, 4, 13 for four (difficulty 7).
+TEST_F(SmallEnemiesA, Type6StringOffsetsInWholeDegrees) {
+  struct Case {
+    int d, firstFrame;
+    std::vector<int> offsets;
+  } const cases[] = {{5, 15, {-4, 4}}, {7, 12, {-13, -4, 4, 13}}};  // delay 120 / (D + 3)
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.d);
+    Enemy* e = MakeFresh(c.d, 6, 1, 180, 100, 270, 0);
+    std::vector<SmallEnemyFrame> run = Run(c.firstFrame);
+    for (int i = 0; i + 1 < c.firstFrame; ++i) EXPECT_TRUE(run[i].bullets.empty()) << i;
+    const std::vector<EnemyBullet*>& b = run.back().bullets;
+    const int n = static_cast<int>(c.offsets.size());
+    ASSERT_EQ(static_cast<int>(b.size()), 2 * n);
+    for (int s = 0; s < 2; ++s) {
+      for (int j = 0; j < n; ++j) {
+        EXPECT_NEAR(AngleDiff(b[s * n + j]->direction, e->floatRegs[8 + s] + c.offsets[j]), 0, 1e-3) << s << "/" << j;
+      }
+    }
+  }
 }
 
 // Pods at difficulty 4: three pulsing bullets every 5 frames by age, along the points turned by

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "enemies_12_19_fixture.h"
@@ -156,10 +157,15 @@ TEST_F(Drones, GunshipBarrelsTrackThePlayer) {
   }
 }
 
+// The fan offsets are (2j - (n - 1)) x 23 / 2 in integers: -11, 11 for two bullets, not 11.5.
 TEST_F(Drones, HomingDroneVolleysByDifficulty) {
   struct Case {
     int d, volleys, interval, fan;
-  } const cases[] = {{0, 3, 20, 1}, {3, 9, 9, 2}, {5, 23, 4, 4}, {7, 45, 2, 6}};
+    int offsets[6];
+  } const cases[] = {{0, 3, 20, 1, {0}},
+                     {3, 9, 9, 2, {-11, 11}},
+                     {5, 23, 4, 4, {-34, -11, 11, 34}},
+                     {7, 45, 2, 6, {-57, -34, -11, 11, 34, 57}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.d);
     SetUp();
@@ -178,7 +184,10 @@ TEST_F(Drones, HomingDroneVolleysByDifficulty) {
       frames.push_back(f);
       bullets += static_cast<int>(made.size());
       EXPECT_FLOAT_EQ(made[0]->speed, g_bulletSpeedBase);
-      EXPECT_NEAR(AngleDistance(made.front()->direction, made.back()->direction), (c.fan - 1) * 23.0f, 1e-3);
+      ASSERT_EQ(static_cast<int>(made.size()), c.fan);
+      for (int j = 0; j < c.fan; ++j) {
+        EXPECT_NEAR(AngleDistance(made[j]->direction, e->facing + c.offsets[j]), 0, 1e-3) << f << "/" << j;
+      }
     }
     EXPECT_EQ(bullets, c.volleys * c.fan);
     ASSERT_EQ(static_cast<int>(frames.size()), c.volleys);
@@ -251,6 +260,36 @@ TEST_F(Drones, CarrierRingsAndDroneLaunches) {
   }
 }
 
+// Ring bullet i lies (i x 360) / n degrees after the first, truncated per bullet: a ring of 11
+// (the fourth ring at difficulty 1) and the first ring of 32 at difficulty 6.
+TEST_F(Drones, CarrierRingsStepInWholeDegrees) {
+  struct Case {
+    int d, ringSize;
+    std::vector<std::pair<int, int>> offsets;  // bullet i, degrees after bullet 0
+  } const cases[] = {
+      {1, 11, {{1, 32}, {2, 65}, {3, 98}, {4, 130}, {5, 163}, {6, 196}, {7, 229}, {8, 261}, {9, 294}, {10, 327}}},
+      {6, 32, {{1, 11}, {3, 33}, {5, 56}, {13, 146}, {31, 348}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.d);
+    SetUp();
+    SetDifficulty(c.d);
+    Enemy* e = Make(14, 180, 100, 0, 3.0f);
+    std::vector<EnemyBullet*> ring;
+    for (int f = 0; f < 600 && ring.empty() && Alive(e); ++f) {
+      std::vector<EnemyBullet*> made = Step();
+      made.erase(std::remove_if(made.begin(), made.end(), [](const EnemyBullet* b) { return b->type != 118; }),
+                 made.end());  // a drone's carried bullet may come in the same frame
+      if (static_cast<int>(made.size()) == c.ringSize) ring = made;
+    }
+    ASSERT_EQ(static_cast<int>(ring.size()), c.ringSize);
+    for (const auto& [i, deg] : c.offsets) {
+      EXPECT_NEAR(AngleDistance(ring[i]->direction, ring[0]->direction + deg), 0, 1e-3) << i;
+    }
+    TearDown();
+  }
+}
+
 TEST_F(Drones, CarrierStartedInPhaseOneFiresNothing) {
   FirstFrameCounter drones(15);
   Enemy* e = Make(14, 180, 100, 0, 0.0f, 1);
@@ -303,6 +342,27 @@ TEST_F(Drones, CarriedBulletGrowsRidesAndIsThrown) {
   EXPECT_FLOAT_EQ(q->speed, g_bulletSpeedBase);
   EXPECT_FLOAT_EQ(q->direction, e->direction);
   while (Alive(e)) EXPECT_TRUE(Step(true).empty());  // never another
+}
+
+// The carried bullet grows by (base scale + 0.006) + 0.005 D, the terms added in that order: at
+// these difficulties the other grouping rounds to a different float on the very first frame.
+TEST_F(Drones, CarriedBulletGrowthAddsTermByTerm) {
+  for (int d : {3, 4, 6}) {
+    SCOPED_TRACE(d);
+    SetUp();
+    SetDifficulty(d);
+    Enemy* e = Make(15, 100, 100, 0, 0);
+    e->floatRegs[0] = 100;
+    e->floatRegs[1] = 100;
+    const std::vector<EnemyBullet*> made = Step();
+    ASSERT_EQ(made.size(), 1u);
+    const float grow = 0.005f * static_cast<float>(d);
+    const float termByTerm = 0.5f + 0.006f + grow;
+    ASSERT_NE(termByTerm, 0.5f + (0.006f + grow));  // the case tells the two orders apart
+    EXPECT_EQ(made[0]->baseScaleX, termByTerm);
+    EXPECT_EQ(made[0]->baseScaleY, termByTerm);
+    TearDown();
+  }
 }
 
 TEST_F(Drones, CarriedBulletLostIsReplacedNextFrame) {

@@ -8,6 +8,7 @@
 
 #include "app/FrameLoop.h"
 #include "enemy/Enemy.h"
+#include "enemy/EnemyDispatch.h"
 #include "enemy/EnemyHelpers.h"
 #include "platform/Input.h"
 #include "platform/SoundSystem.h"
@@ -117,7 +118,7 @@ TEST_F(EnemyDeath, KillPaysOnceWithSoundAndDebris) {
   EXPECT_LT(p->lifetime, 48);
   EXPECT_NEAR(p->baseX, 180 - p->vx, 1e-4);
   EXPECT_NEAR(p->direction, 270, 1e-4);  // the first at angle 0 + facing
-  EXPECT_NEAR(p->next->direction, 270 + 360.0f / n, 1e-3);
+  EXPECT_NEAR(p->next->direction, 270 + 360 / n, 1e-3);  // whole degrees: (1 x 360) / n
 
   const int step2 = g_randomStep;
   KillEnemy(true, world.get(), HitSourceMainShot, e);
@@ -127,8 +128,9 @@ TEST_F(EnemyDeath, KillPaysOnceWithSoundAndDebris) {
 }
 
 // The particle speeds follow the body's shape: row 153 faster at the diagonals, 154 slower
-// between its lobes.
+// between its lobes. Particle i leaves at (i x 360) / n degrees, truncated, from the facing.
 TEST_F(EnemyDeath, ExplosionShapesByBodyRow) {
+  int uneven = 0;  // counts that do not divide 360, where whole degrees differ from the exact ring
   for (int type : {1, 2, 5}) {  // rows 152, 153, 154
     ClearEffectList(&world->effects);
     Enemy* e = Make(type);
@@ -143,9 +145,11 @@ TEST_F(EnemyDeath, ExplosionShapesByBodyRow) {
     SetRandomState(idx, step);
     const int n = FloatToInt(4 * k) + RandomInt(4) + 6;
     ASSERT_EQ(world->effects.count, n) << type;
+    uneven += 360 % n != 0;
     const Effect* p = world->effects.head;
     for (int i = 0; i < n; ++i, p = p->next) {
-      const float a = i * 360.0f / n;
+      const float a = static_cast<float>(i * 360 / n);
+      EXPECT_NEAR(AngleDistance(p->direction, a + 270), 0, 1e-3) << type << "/" << i;
       float speed = RandomFloat(4) + (type == 5 ? 5 : 4) + (type == 5 ? 2.8f : 2.5f) * std::sqrt(sx * sy);
       if (type == 2) speed *= 1 + 0.414f * MinFloat(std::fmod(a, 90.0f), 45) / 45;
       if (type == 5) speed *= 1 - 0.3f * MinFloat(std::fmod(a, 120.0f), 60) / 60;
@@ -157,6 +161,7 @@ TEST_F(EnemyDeath, ExplosionShapesByBodyRow) {
     }
     SetRandomState(i2, s2);
   }
+  EXPECT_GT(uneven, 0);
 }
 
 // Gauge items: the base count plus the bonuses; large items (value 5, scale 1) while more than
@@ -457,7 +462,7 @@ TEST_F(EnemyDeath, RevengeFansAndPartExtras) {
   e->intRegs[5] = 20;
   e->intRegs[13] = 2;
   e->intRegs[14] = 3;
-  e->floatRegs[6] = 10;
+  e->floatRegs[7] = 10;
   KillEnemy(false, world.get(), HitSourceMainShot, e);
   std::vector<EnemyBullet*> b = BulletsOf(world.get());
   ASSERT_EQ(b.size(), 2u + 3u + 2u);
@@ -497,6 +502,44 @@ TEST_F(EnemyDeath, RevengeFansAndPartExtras) {
   arm->parent = boss;
   KillEnemy(false, world.get(), HitSourceMainShot, arm);
   EXPECT_FLOAT_EQ(boss->floatRegs[1], -0.506f);
+}
+
+// Type 27 killed in its opening phase fires the rings of its closing salvo, spaced by the ring
+// spacing its spawn set-up computes, (8D + 48) / MaxInt(intRegs[13], 1) in float: from
+// difficulty 1 every odd ring has two bullets or more, and they must not lie on one another.
+TEST_F(EnemyDeath, Type27RevengeRingsSpreadFromDifficulty1) {
+  struct Case {
+    int d;
+    int rings, evenSize, oddSize;
+    float spacing;
+  } const cases[] = {
+      {1, 3, 1, 2, 56.0f},  // 56 / 1
+      {4, 5, 5, 6, 16.0f},  // 80 / 5
+      {7, 11, 8, 9, 13.0f},  // 104 / 8
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.d);
+    ClearBulletList(&world->bullets);
+    g_difficulty = c.d;
+    Enemy* e = Make(27);
+    e->phase = 0;
+    UpdateEnemyBehaviour(world.get(), e);  // the spawn set-up, then the motion tail
+    ASSERT_EQ(e->phaseFrames, 1);
+    float ox, oy, unused;
+    ShotOriginOf(e, 0, &ox, &oy, &unused);
+    const float a = AngleFromTo(ox, oy, world->player.x, world->player.y);
+    KillEnemy(false, world.get(), HitSourceMainShot, e);
+    const std::vector<EnemyBullet*> b = BulletsOf(world.get());
+    ASSERT_EQ(static_cast<int>(b.size()), (c.rings + 1) / 2 * c.evenSize + c.rings / 2 * c.oddSize);
+    size_t k = 0;
+    for (int i = 0; i < c.rings; ++i) {
+      const int m = i % 2 ? c.oddSize : c.evenSize;
+      for (int j = 0; j < m; ++j, ++k) {
+        EXPECT_NEAR(AngleDistance(b[k]->direction, a + (2 * j - (m - 1)) * c.spacing / 2), 0, 1e-3) << i << "/" << j;
+        EXPECT_EQ(b[k]->type, 409 + 2 * (i % 2));
+      }
+    }
+  }
 }
 
 // Type 20 killed by a ring or a bomb shows a drop flash and drops a power item.

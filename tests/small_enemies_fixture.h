@@ -81,6 +81,13 @@ class SmallEnemyTest : public ::testing::Test {
     return e;
   }
 
+  // A fresh world at difficulty d holding one new enemy: the start of a case of a table.
+  Enemy* MakeFresh(int d, int type, int phase, float x, float y, float direction, float speed) {
+    Reset();
+    SetDifficulty(d);
+    return Make(type, phase, x, y, direction, speed);
+  }
+
   static int DrawsSince(int step) { return (g_randomStep - step + kRandomTableSize / 2) % (kRandomTableSize / 2); }
 
   // One walk of the enemy list; bullets stay where they were made (no bullet update runs).
