@@ -201,7 +201,7 @@ void MoveBoss(GameWorld* world, Enemy* e) {
 
 void RunDeathSequence(GameWorld* world, Enemy* e) {
   e->SetVelocityXY(e->vx * 0.983f, e->vy * 0.983f + 0.01f);
-  if (e->phaseFrames % 6 == 1) ThrowBossDeathDebris(world, e, kBurstCount, kBurstFloats);
+  if (e->phaseFrames % 6 == 1) ThrowBossDeathDebrisFloatAngles(world, e, kBurstCount, kBurstFloats);
   if (e->phaseFrames == kDeathFrames) FinishBossDeathSequence(world, e, 1);
 }
 
