@@ -142,9 +142,10 @@ void MovePod(Enemy* e, const BossPodKind& k) {
     tx = boss->x + side * bf[kPodBossSlotsReg + 2 * j];
     ty = boss->y + bf[kPodBossSlotsReg + 2 * j + 1];
   } else {
-    // A live pod is one of the survivors, so at least one remains: never a division by zero.
+    // Places on whole degrees, (rank x 360) / survivors. A live pod is one of the survivors, so
+    // at least one remains.
     const int alive = MaxInt(kPodBossPods - boss->intRegs[kPodBossLostReg], 1);
-    const float angle = F(e->intRegs[kBossPodRankReg] * 360) / F(alive) + bf[kPodBossRingAngleReg];
+    const float angle = RingAngle(bf[kPodBossRingAngleReg], e->intRegs[kBossPodRankReg], alive);
     const float radius =
         bf[kPodBossRingRadiusReg] + bf[kPodBossRingSwingReg] * std::sin(bf[kPodBossSwingPhaseReg] * kPi / 180.0f);
     float ox = 0, oy = 0;

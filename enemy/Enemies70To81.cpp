@@ -91,7 +91,7 @@ void UpdateMidBossBehaviour(GameWorld* world, Enemy* e) {
   }
   if (e->phase == -1) {
     e->floatRegs[kSpinStep] = e->floatRegs[kSpinStep] * 0.9894f;
-    if (e->phaseFrames % 6 == 1) ThrowBossDeathDebris(world, e, kBurstCount, kBurstOffsetX);
+    if (e->phaseFrames % 6 == 1) ThrowBossDeathDebrisFloatAngles(world, e, kBurstCount, kBurstOffsetX);
     if (e->phaseFrames == kDeathSequenceFrames) FinishBossDeathSequence(world, e, 0);
   } else if (e->phase == 0) {
     if (e->phaseFrames > kHoldFrames) {

@@ -35,8 +35,9 @@ void RideOn(Enemy* e, float baseX, float baseY, float orbitAngle) {
   e->orbitAngle = orbitAngle;
 }
 
-// The stretch of the rear parts' and the cannon's bullets.
-float RearStretch() { return 115.0f / F(g_difficulty + 5); }
+// The stretch of the rear parts' bullets (and the boss's beam), in whole numbers: 23 at
+// difficulty 0 down to 9 at 7.
+float RearStretch() { return F(115 / (g_difficulty + 5)); }
 
 // Gate of the counted volleys: timer % gap == gap - 1 and the shot number timer / gap below
 // count. A gap below 1 fires nothing.
@@ -280,7 +281,7 @@ void UpdateRearRingAttack(GameWorld* world, Enemy* e) {
   ShotOriginOf(e, 0, &ox, &oy, &unused);
   const int n = r[2];
   for (int k = 0; k < n; ++k) {
-    const float angle = F(k) * 360.0f / F(n) + e->facing;
+    const float angle = RingAngle(e->facing, k, n);
     EnemyBullet* b = SpawnEnemyBullet(world, 49, BulletFaceMotion, ox, oy, angle, F(q + 1) * B() / F(r[1]), 0.5f, 0.5f);
     SetRearBulletMotion(b);
     if (!b) continue;

@@ -97,9 +97,9 @@ void SetUpBoss(GameWorld* world, Enemy* e) {
   f[kAnchorY] = 0.0f;
 }
 
-// 1 per part gone, 2 per arm gone, and 1 for a live arm whose drone bay is gone (at most 9).
-// A bay is gone only once its arm has made it: on the boss's first frame the arms have not run
-// yet, and counting their empty slots would shrink the core's pause for parts never lost.
+// 1 per part gone, 2 per arm gone, and 1 for a live arm without its drone bay (at most 9).
+// An arm counts its bay as gone also before it has made it, in the boss's first two frames, so
+// the core's pause shrinks from the start (deliberate: replays depend on it).
 int CountDamage(const Enemy* e) {
   int score = 0;
   for (int i = 0; i < e->childCount && i < kEnemyChildMax; ++i) {
@@ -107,7 +107,7 @@ int CountDamage(const Enemy* e) {
   }
   for (int slot : kArmSlots) {
     const Enemy* arm = EnemyChildAt(e, slot);
-    if (arm && arm->childCount > 0 && !arm->children[0]) score += 1;
+    if (arm && !EnemyChildAt(arm, 0)) score += 1;
   }
   return score;
 }
@@ -124,9 +124,10 @@ void RunCannonTimer(GameWorld* world, Enemy* e, int score) {
   const int beamEnd = r[kCharge] + r[kBeamShots] * r[kBeamGap];
   if (r[kCannonTimer] > beamEnd) {
     // The barrel turns toward the player during the pause: the next beam goes where it points.
+    // Whole degrees per frame: 0 at difficulties 0 and 1, where it never turns.
     EnemyLauncher& barrel = e->launchers[kBarrel];
     const float target = AngleToPlayer(world, barrel.x, barrel.y);
-    barrel.aimAngle = TurnAngleToward(barrel.aimAngle, target, 120.0f / F(r[kCannonPause] + 24));
+    barrel.aimAngle = TurnAngleToward(barrel.aimAngle, target, F(120 / (r[kCannonPause] + 24)));
   }
   if (r[kCannonTimer] >= beamEnd + r[kCannonPause]) r[kCannonTimer] = e->age < kCannonLastAge ? 0 : kCannonIdle;
 }
@@ -201,7 +202,7 @@ void MoveBoss(GameWorld* world, Enemy* e) {
 
 void RunDeathSequence(GameWorld* world, Enemy* e) {
   e->SetVelocityXY(e->vx * 0.983f, e->vy * 0.983f + 0.01f);
-  if (e->phaseFrames % 6 == 1) ThrowBossDeathDebris(world, e, kBurstCount, kBurstFloats);
+  if (e->phaseFrames % 6 == 1) ThrowBossDeathDebrisIntAngles(world, e, kBurstCount, kBurstFloats);
   if (e->phaseFrames == kDeathFrames) FinishBossDeathSequence(world, e, 1);
 }
 
@@ -284,7 +285,7 @@ void FireCannon(GameWorld* world, Enemy* e) {
   b->accelFactor = 1.018f;
   b->friction = 0.97f;
   b->SetBulletAccelPolar(aim, D() * 0.0275f + 0.35f);
-  b->stretch = 115.0f / F(d + 5);
+  b->stretch = F(115 / (d + 5));
 }
 
 void FireRingGuns(GameWorld* world, Enemy* e) {
@@ -295,12 +296,14 @@ void FireRingGuns(GameWorld* world, Enemy* e) {
     float ox = 0, oy = 0, unused = 0;
     ShotOriginOf(e, i, &ox, &oy, &unused);
     const float a = RandomFloat(360.0f);
+    // The arms start on whole degrees, (j x 360) / arms. The spread along an arm, width percent
+    // of the gap between arms, is float: in whole numbers it is 0 and stacks the arm's bullets.
     const float gap = RingStepFloat(arms);
     const float width = F(r[kRingArmWidth]) / 100.0f;
     const float along = F(MaxInt(perArm - 1, 1));
     for (int j = 0; j < arms; ++j) {
       for (int m = 0; m < perArm; ++m) {
-        const float angle = F(j) * 360.0f / F(arms) + a + gap * width * (F(m) / along);
+        const float angle = RingAngle(a, j, arms) + gap * width * (F(m) / along);
         EnemyBullet* b = SpawnEnemyBullet(world, 90, BulletFaceSpin, ox, oy, angle, g_bulletSpeedBase, 0.6f, 0.57f);
         if (!b) continue;
         b->spinStep = i == 0 ? -33.0f : 33.0f;

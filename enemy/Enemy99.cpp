@@ -263,7 +263,7 @@ void RunRings(GameWorld* world, Enemy* e, int lostBefore) {
 
 void RunDeathSequence(GameWorld* world, Enemy* e) {
   e->SetVelocityXY(e->vx * 0.983f, e->vy * 0.983f + 0.01f);
-  if (e->phaseFrames % 6 == 1) ThrowBossDeathDebris(world, e, kDeathBurstCountReg, kDeathBurstRegs);
+  if (e->phaseFrames % 6 == 1) ThrowBossDeathDebrisIntAngles(world, e, kDeathBurstCountReg, kDeathBurstRegs);
   if (e->phaseFrames == kDeathLength) FinishBossDeathSequence(world, e, 1);
 }
 

@@ -268,7 +268,9 @@ void SteerEnemyFromWithJitter(Enemy* e, float fromX, float fromY, float tx, floa
   e->SetVelocityXY(k * e->vx + ax + jx, k * e->vy + ay + jy);
 }
 
-void ThrowBossDeathDebris(GameWorld* world, Enemy* e, int countReg, int floatReg) {
+namespace {
+
+void ThrowBossDeathDebris(GameWorld* world, Enemy* e, int countReg, int floatReg, bool floatAngles) {
   int& n = e->intRegs[countReg];
   float* f = &e->floatRegs[floatReg];
   RequestSoundEffect(SeEnemyBreak);
@@ -284,7 +286,7 @@ void ThrowBossDeathDebris(GameWorld* world, Enemy* e, int countReg, int floatReg
   for (int i = 0; i < n; ++i) {
     const float speed = RandomFloat(4.0f) + 4.0f + std::sqrt(sx * sy) * 1.5f;
     const int life = RandomInt(8) + 40;
-    const float angle = static_cast<float>(i) * 360.0f / static_cast<float>(n) + e->facing;
+    const float angle = floatAngles ? RingAngleFloat(e->facing, i, n) : RingAngle(e->facing, i, n);
     Effect* p = ConstructEffect(world, EffectPlain, e->x + f[0], e->y + f[1], angle, speed, life);
     if (!p) continue;
     p->SetObjectSprite(152);
@@ -296,4 +298,14 @@ void ThrowBossDeathDebris(GameWorld* world, Enemy* e, int countReg, int floatReg
     p->startColor = colour;
     p->endColor = 0;
   }
+}
+
+}  // namespace
+
+void ThrowBossDeathDebrisIntAngles(GameWorld* world, Enemy* e, int countReg, int floatReg) {
+  ThrowBossDeathDebris(world, e, countReg, floatReg, false);
+}
+
+void ThrowBossDeathDebrisFloatAngles(GameWorld* world, Enemy* e, int countReg, int floatReg) {
+  ThrowBossDeathDebris(world, e, countReg, floatReg, true);
 }

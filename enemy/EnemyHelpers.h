@@ -179,4 +179,7 @@ void SteerEnemyFromWithJitter(Enemy* e, float fromX, float fromY, float tx, floa
 // the body, in the body tint times 2 / 3. floatRegs[floatReg] and [floatReg + 1] keep the
 // point's offset, [floatReg + 2] the end scale x and [floatReg + 3] the start scale y. The
 // draws: count, offset angle, offset distance, then speed and lifetime per piece.
-void ThrowBossDeathDebris(GameWorld* world, Enemy* e, int countReg, int floatReg);
+// Piece i of n flies at (i x 360) / n truncated + facing (7 pieces: 0, 51, 102, 154, ...).
+void ThrowBossDeathDebrisIntAngles(GameWorld* world, Enemy* e, int countReg, int floatReg);
+// The same with piece i at 360 x i / (float)n + facing (7 pieces: 0, 51.43, 102.86, ...).
+void ThrowBossDeathDebrisFloatAngles(GameWorld* world, Enemy* e, int countReg, int floatReg);

@@ -117,7 +117,9 @@ TEST_F(TimelineBoss, SetUpRegistersByDifficulty) {
       {40, 104, 62, 7, 10, 32, 3, 114, 35, 207, 3, 28, 45, 442}, {44, 101, 56, 8, 12, 38, 3, 108, 33, 199, 3, 28, 43, 429},
       {48, 100, 52, 8, 14, 44, 3, 104, 31, 194, 4, 21, 41, 420}, {52, 98, 50, 8, 16, 50, 3, 101, 30, 190, 4, 21, 40, 413},
   };
-  const int bossRegs[14] = {2, 4, 5, 16, 17, 18, 19, 20, 21, 22, 32, 33, 34, 35};
+  const int bossRegs[13] = {2, 4, 5, 16, 17, 18, 19, 20, 21, 22, 32, 33, 34};
+  // [35] after two frames with both bays not yet built (2 points, 6 % each): 1020 -> 958 -> 900.
+  const int corePauseAtAge2[8] = {900, 517, 441, 407, 390, 378, 370, 364};
   // 93 [0..4] | 94 [0] [1] [2] [3] [6] | 95 [1] | 96 [1..3] | 97 [1..4] | 98 [0..2].
   const int partRows[8][21] = {
       {1, 1, 1, 67, 224, 1, 6, 41, 230, 1, 27, 4, 15, 80, 0, 2, 40, 80, 1, 0, 60},
@@ -136,13 +138,14 @@ TEST_F(TimelineBoss, SetUpRegistersByDifficulty) {
     MakeBoss(d, 100);
     EXPECT_EQ(DrawsSince(step), 2);  // the two wander phases; the parts draw nothing
     const int* r = boss->intRegs;
-    for (int k = 0; k < 14; ++k) EXPECT_EQ(r[bossRegs[k]], bossRows[d][k]) << "boss " << bossRegs[k];
+    for (int k = 0; k < 13; ++k) EXPECT_EQ(r[bossRegs[k]], bossRows[d][k]) << "boss " << bossRegs[k];
+    EXPECT_EQ(r[35], corePauseAtAge2[d]);
     EXPECT_EQ(r[0], 1);  // the player was on the left
     EXPECT_EQ(r[1], -32768);
     EXPECT_EQ(r[3], 2);
     EXPECT_EQ(r[6], -1);
     EXPECT_EQ(r[23], r[22]);
-    EXPECT_EQ(r[64], 0);  // nothing lost, also before the arms made their bays
+    EXPECT_EQ(r[64], 2);  // the arms have not made their bays yet: 1 each
     EXPECT_FLOAT_EQ(boss->launchers[14].aimAngle, 270.0f);
     const int types[7] = {93, 93, 94, 94, 96, 97, 97};
     for (int i = 0; i < 7; ++i) EXPECT_EQ(Part(i)->type, types[i]);
@@ -257,11 +260,14 @@ TEST_F(TimelineBoss, WithAllPartsAliveItFiresOnlyTheOpeningRings) {
 constexpr int kOnePointSlots[5] = {0, 1, 4, 5, 6};
 
 TEST_F(TimelineBoss, TheCannonWakesAtItsScoreAndFiresItsBeam) {
+  // turn: 120 / (pause + 24) whole degrees per frame (190, 110, 70, 62, 50 at D 0, 1, 3, 4, 7);
+  // stretch: 115 / (D + 5).
   struct Case {
     int d, score;
     bool fires;
-  } const cases[] = {{0, 4, false}, {0, 5, true}, {1, 3, false}, {1, 4, true},
-                     {3, 4, true},  {4, 2, false}, {4, 3, true},  {7, 3, true}};
+    float turn, stretch;
+  } const cases[] = {{0, 4, false, 0, 23}, {0, 5, true, 0, 23}, {1, 3, false, 0, 19}, {1, 4, true, 0, 19},
+                     {3, 4, true, 1, 14},  {4, 2, false, 1, 12}, {4, 3, true, 1, 12},  {7, 3, true, 1, 9}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "D " << c.d << " score " << c.score);
     SetUp();
@@ -276,7 +282,7 @@ TEST_F(TimelineBoss, TheCannonWakesAtItsScoreAndFiresItsBeam) {
     std::vector<int> beamAges;
     std::vector<EnemyBullet> beam;
     const int start = 490, end = start + charge + 2 * shots + pause;
-    float aimAtBeamEnd = 0;
+    float aimAtBeamEnd = 0, aimAfterFirstTurn = 0;
     while (boss->age < end + 2) {
       const int step = g_randomStep, effectsBefore = world->effects.count;
       Tick();
@@ -304,6 +310,7 @@ TEST_F(TimelineBoss, TheCannonWakesAtItsScoreAndFiresItsBeam) {
         EXPECT_EQ(p->endColor, 0xFFC0C060u);
       }
       if (boss->age == start + charge + 2 * shots) aimAtBeamEnd = boss->launchers[14].aimAngle;
+      if (boss->age == start + charge + 2 * shots + 1) aimAfterFirstTurn = boss->launchers[14].aimAngle;
       if (boss->age == start + charge - 41) {
         EXPECT_EQ(world->effects.count - effects, c.fires ? charge - 40 : 0);
       }
@@ -324,14 +331,20 @@ TEST_F(TimelineBoss, TheCannonWakesAtItsScoreAndFiresItsBeam) {
     EXPECT_FLOAT_EQ(beam.back().baseScaleX, big * 1.0f / shots + 0.4f);
     EXPECT_FLOAT_EQ(beam.front().speed, b);
     EXPECT_FLOAT_EQ(beam.front().direction, 270.0f);  // the first beam goes along the spawn facing
-    EXPECT_FLOAT_EQ(beam.front().stretch, 115.0f / (c.d + 5));
+    EXPECT_FLOAT_EQ(beam.front().stretch, c.stretch);
     EXPECT_FLOAT_EQ(beam.front().friction, 0.97f);
     EXPECT_FLOAT_EQ(beam.front().accelFactor, 1.018f);
     EXPECT_FLOAT_EQ(beam.front().accelMagnitude, c.d * 0.0275f + 0.35f);
-    // During the pause the barrel turns toward the player, then the cycle starts again.
+    // During the pause the barrel turns toward the player (22 degrees off), then the cycle
+    // starts again; at D 0 and 1 it never turns.
+    EXPECT_NEAR(AngleDistance(aimAtBeamEnd, aimAfterFirstTurn), c.turn, 1e-4);
     const float turned = AngleDistance(aimAtBeamEnd, boss->launchers[14].aimAngle);
-    EXPECT_GT(turned, 0.0f);
-    EXPECT_LE(turned, (pause + 1) * 120.0f / (pause + 24) + 1e-3f);
+    if (c.turn == 0) {
+      EXPECT_FLOAT_EQ(boss->launchers[14].aimAngle, 270.0f);
+    } else {
+      EXPECT_GT(turned, 1.0f);
+      EXPECT_LE(turned, pause + 1.0f);
+    }
     EXPECT_GE(r[6], 0);
     EXPECT_LE(r[6], 2);
     TearDown();
@@ -339,9 +352,11 @@ TEST_F(TimelineBoss, TheCannonWakesAtItsScoreAndFiresItsBeam) {
 }
 
 TEST_F(TimelineBoss, TheCoreWakesAtItsScoreAndItsPauseShrinksPerPoint) {
+  // early: the timer's count from the boss's first two frames, when the bays not yet built
+  // score 2 and that wakes the core from D 4 on.
   struct Case {
-    int d, wakeScore;
-  } const cases[] = {{0, 4}, {1, 4}, {2, 3}, {3, 3}, {4, 2}, {7, 2}};
+    int d, wakeScore, early;
+  } const cases[] = {{0, 4, 0}, {1, 4, 0}, {2, 3, 0}, {3, 3, 0}, {4, 2, 2}, {7, 2, 2}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.d);
     SetUp();
@@ -350,17 +365,17 @@ TEST_F(TimelineBoss, TheCoreWakesAtItsScoreAndItsPauseShrinksPerPoint) {
     const int pause0 = boss->intRegs[35];
     int pause = pause0;
     for (int i = 0; i < c.wakeScore; ++i) {
-      EXPECT_EQ(boss->intRegs[36], 0);
+      EXPECT_EQ(boss->intRegs[36], c.early);
       KillPart(kOnePointSlots[i]);
       Tick();
       pause = MaxInt(pause * 94 / 100, 24);
       EXPECT_EQ(boss->intRegs[35], pause);
     }
-    EXPECT_EQ(boss->intRegs[36], 1);  // counting from the frame the score passed the mark
+    EXPECT_EQ(boss->intRegs[36], c.early + 1);  // counting from the frame the score passed the mark
     const int* r = boss->intRegs;
     const int leadIn = r[34], sprays = r[32], gap = r[33];
     std::vector<int> at;
-    for (int t = 2; t <= leadIn + sprays * gap + pause + 1; ++t) {
+    for (int t = c.early + 2; t <= leadIn + sprays * gap + pause + 1; ++t) {
       Tick();
       const std::vector<EnemyBullet*> core = BulletsBy(92, 4);
       if (core.empty()) continue;
@@ -403,6 +418,64 @@ TEST_F(TimelineBoss, DamageScoreCountsArmsTwiceAndLostBaysOnce) {
   for (int slot : kOnePointSlots) KillPart(slot);
   Tick();
   EXPECT_EQ(boss->intRegs[64], 9);
+}
+
+// In its first two frames the arms have not made their bays yet: each counts 1, and the core's
+// pause shrinks by 6 % per point as the score goes 0 -> 2 -> 2 -> 0 (four times in all). From D 4
+// a score of 2 also wakes the core's timer for those two frames.
+TEST_F(TimelineBoss, BaysNotYetBuiltCountAsLost) {
+  struct Case {
+    int d, pauseAtAge1, pauseAtAge3, coreTimerAtAge3;
+  } const cases[] = {{0, 900, 795, 0}, {2, 441, 389, 0}, {4, 390, 344, 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.d);
+    SetUp();
+    SetDifficulty(c.d);
+    boss = Make(92, 180, 40, 270, 3);
+    const int scores[3] = {2, 2, 0}, pauses[3] = {c.pauseAtAge1, c.pauseAtAge1, c.pauseAtAge3};
+    for (int age = 1; age <= 3; ++age) {
+      Tick();
+      EXPECT_EQ(boss->intRegs[64], scores[age - 1]) << age;
+      EXPECT_EQ(boss->intRegs[35], pauses[age - 1]) << age;
+    }
+    EXPECT_NE(Part(2)->children[0], nullptr);
+    EXPECT_EQ(boss->intRegs[36], c.coreTimerAtAge3);
+    TearDown();
+  }
+}
+
+// The ring gun's arms start on whole degrees, (j x 360) / arms; along an arm the bullets spread
+// over width percent of 360 / arms in float (in whole numbers that spread is 0: stacked).
+TEST_F(TimelineBoss, RingArmsStartOnWholeDegreesAndSpreadTheirBullets) {
+  struct Case {
+    int d;
+    std::vector<float> armStarts;
+    float step;  // between neighbours along an arm
+  } const cases[] = {
+      {0, {0, 120, 240}, 9.6f},                          // 3 arms of 2 at 8 %: 120 x 0.08
+      {4, {0, 51, 102, 154, 205, 257, 308}, 1.828571f},  // 7 arms of 10 at 32 %: 51.43 x 0.32 / 9
+      {7, {0, 45, 90, 135, 180, 225, 270, 315}, 1.5f},   // 8 arms of 16 at 50 %: 45 x 0.5 / 15
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.d);
+    SetUp();
+    MakeBoss(c.d);
+    RunToAge(30);  // past the opening rings
+    KillPart(3);   // ring gun 0 runs
+    std::vector<EnemyBullet*> ring;
+    while (ring.empty() && boss->age < 1000) {
+      Tick();
+      ring = BulletsBy(92, 90);
+    }
+    const int arms = static_cast<int>(c.armStarts.size()), per = boss->intRegs[17];
+    ASSERT_EQ(static_cast<int>(ring.size()), arms * per);
+    const float a = ring[0]->direction;
+    for (int j = 0; j < arms; ++j)
+      for (int m = 0; m < per; ++m)
+        EXPECT_NEAR(AngleDistance(ring[j * per + m]->direction, a + c.armStarts[j] + m * c.step), 0.0f, 1e-3)
+            << "arm " << j << " bullet " << m;
+    TearDown();
+  }
 }
 
 TEST_F(TimelineBoss, ARingGunRunsWithoutEndOnceItsArmIsGone) {
@@ -553,7 +626,8 @@ TEST_F(TimelineBoss, SidePlatesFireInwardCrossesFromTheFirstFrame) {
 TEST_F(TimelineBoss, RearPartsFireTheBurstsTheBossCountsOut) {
   struct Case {
     int d, fountainBursts, ringBursts;
-  } const cases[] = {{0, 2, 1}, {1, 3, 1}, {2, 3, 1}, {5, 3, 1}};
+    float stretch;  // 115 / (D + 5)
+  } const cases[] = {{0, 2, 1, 23}, {1, 3, 1, 19}, {2, 3, 1, 16}, {5, 3, 1, 11}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.d);
     SetUp();
@@ -576,8 +650,9 @@ TEST_F(TimelineBoss, RearPartsFireTheBurstsTheBossCountsOut) {
       draws += DrawsSince(step);
       for (EnemyBullet* b : BulletsBy(97)) {
         EXPECT_GE(b->speed, g_bulletSpeedBase / q[1] - 1e-4);
-        EXPECT_FLOAT_EQ(b->stretch, 115.0f / (c.d + 5));
+        EXPECT_FLOAT_EQ(b->stretch, c.stretch);
       }
+      for (EnemyBullet* b : BulletsBy(96)) EXPECT_FLOAT_EQ(b->stretch, c.stretch);
     }
     EXPECT_EQ(fountain, c.fountainBursts * f[1]);
     EXPECT_EQ(rings, 2 * c.ringBursts * q[1] * q[2]);  // none below difficulty 2
@@ -634,6 +709,13 @@ TEST_F(TimelineBoss, DronesFireThreeFansUntilLowOnTheField) {
   }
 }
 
+// Debris piece i of n flies at (i x 360) / n + facing: seven pieces at 0, 51, 102, 154, 205, 257,
+// 308 (5, 6 and 8 divide 360).
+float DebrisOffset(int i, int n) {
+  const float seven[7] = {0, 51, 102, 154, 205, 257, 308};
+  return n == 7 ? seven[i] : 360.0f / n * i;
+}
+
 TEST_F(TimelineBoss, DeathSequenceSilencesThePartsThenEndsEverything) {
   MakeBoss(3, 100);
   RunToAge(430);  // the first arm has launched its drones
@@ -649,7 +731,7 @@ TEST_F(TimelineBoss, DeathSequenceSilencesThePartsThenEndsEverything) {
   const float spin = Part(3)->floatRegs[0];
   const float bayOffset = bays[1]->floatRegs[0];
   const int effects = world->effects.count;
-  int partShots = 0, bursts = 0;
+  int partShots = 0, bursts = 0, sevens = 0;
   float vy = boss->vy;
   for (int pf = 1; pf < 128; ++pf) {
     const int effectsBefore = world->effects.count;
@@ -668,7 +750,13 @@ TEST_F(TimelineBoss, DeathSequenceSilencesThePartsThenEndsEverything) {
       EXPECT_FLOAT_EQ(p->endScaleX, boss->floatRegs[130]);
       EXPECT_FLOAT_EQ(p->friction, 0.95f);
       EXPECT_EQ(p->startColor, 0xAA2A958Au);  // 0xFF40E0D0 dimmed
-      EXPECT_NEAR(AngleDistance(p->direction, boss->facing + 360.0f * (n - 1) / n), 0.0f, 1e-3);
+    }
+    if (pf % 6 == 1) {
+      const int n = boss->intRegs[128];
+      sevens += n == 7;
+      const Effect* p = world->effects.tail;
+      for (int i = n - 1; i >= 0; --i, p = p->prev)
+        EXPECT_NEAR(AngleDistance(p->direction, boss->facing + DebrisOffset(i, n)), 0.0f, 1e-3) << i << " of " << n;
     }
     for (int t = 93; t <= 97; ++t) partShots += ShotsBy(t);
     EXPECT_EQ(ShotsBy(92), 0);
@@ -683,6 +771,7 @@ TEST_F(TimelineBoss, DeathSequenceSilencesThePartsThenEndsEverything) {
   }
   EXPECT_EQ(partShots, 0);
   EXPECT_EQ(bursts, 22);
+  EXPECT_GT(sevens, 0);  // where whole degrees differ from 360 / 7
   EXPECT_GE(world->effects.count - effects, 22 * 5);
   EXPECT_LE(world->effects.count - effects, 22 * 8);
   EXPECT_NE(bays[1]->floatRegs[0], bayOffset);  // the bays keep aiming

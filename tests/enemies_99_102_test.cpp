@@ -716,7 +716,7 @@ TEST_F(PodBoss, DeathSequenceThenTheFlagAndTheRealDeath) {
     EXPECT_EQ(boss->dyingCounter, -1);
     EXPECT_EQ(boss->phase, PodBossDying);
     EXPECT_EQ(world->player.scoreLow, scoreBefore);
-    int bursts = 0;
+    int bursts = 0, sevens = 0;
     for (int f = 1; f <= 80; ++f) {
       ResetSoundRequests();
       const int walker = boss->intRegs[48];
@@ -742,6 +742,14 @@ TEST_F(PodBoss, DeathSequenceThenTheFlagAndTheRealDeath) {
           EXPECT_LE(pieces, 8);
           EXPECT_EQ(pieces, boss->intRegs[128]);
           EXPECT_TRUE(sound);
+          // Piece i of n at (i x 360) / n + facing: whole degrees, 0, 51, 102, ... for seven.
+          const float seven[7] = {0, 51, 102, 154, 205, 257, 308};
+          sevens += pieces == 7;
+          int i = 0;
+          for (Effect* p = lastEffect ? lastEffect->next : world->effects.head; p; p = p->next, ++i) {
+            const float offset = pieces == 7 ? seven[i] : 360.0f / pieces * i;
+            EXPECT_NEAR(AngleDistance(p->direction, boss->facing + offset), 0.0f, 1e-3) << i << " of " << pieces;
+          }
           // Count, offset angle and distance, then speed and lifetime per piece; then the walkers.
           EXPECT_EQ(DrawsSince(step), 3 + 2 * pieces + jumps);
         } else {
@@ -752,6 +760,7 @@ TEST_F(PodBoss, DeathSequenceThenTheFlagAndTheRealDeath) {
       }
     }
     EXPECT_EQ(bursts, 14);
+    EXPECT_GT(sevens, 0);  // where whole degrees differ from 360 / 7
     // Frame 80: the flag, the rewarded death, and the pods' unrewarded ones in the same frame.
     EXPECT_EQ(boss->dyingCounter, 1);
     if (withScript) { EXPECT_EQ(world->stageScript->flags[0], 1); }

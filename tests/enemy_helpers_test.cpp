@@ -3,8 +3,10 @@
 #include <climits>
 #include <memory>
 
+#include "enemies_12_19_fixture.h"
 #include "enemy/Enemy.h"
 #include "enemy/EnemyHelpers.h"
+#include "world/Effect.h"
 #include "world/EnemyBullet.h"
 #include "world/GameWorld.h"
 #include "world/MathUtil.h"
@@ -109,4 +111,31 @@ TEST(EnemyHelpers, BrakingSteeringBulletsAndOrigins) {
   EXPECT_EQ(EnemyChildAt(e, 40), nullptr);
   EXPECT_EQ(LaunchEnemy(world.get(), 50, 0, 0, 0, 0), nullptr);
   EXPECT_NE(LaunchEnemy(world.get(), 21, 0, 0, 0, 0), nullptr);
+}
+
+// A boss's death debris spaces its pieces as its formula writes it: the integer form truncates
+// (i x 360) / n, the float form does not. Seven pieces are where the two differ.
+TEST(EnemyHelpers, DeathDebrisIntAndFloatSpacing) {
+  InitGameTables();
+  family_test::LoadTestRandomTable();
+  SetRandomState(0, 0);
+  const float ints[7] = {0, 51, 102, 154, 205, 257, 308};
+  const float floats[7] = {0, 51.428571f, 102.857143f, 154.285714f, 205.714286f, 257.142857f, 308.571429f};
+  for (bool floatForm : {false, true}) {
+    SCOPED_TRACE(floatForm ? "float" : "int");
+    auto world = std::make_unique<GameWorld>();
+    EnemyList& l = world->enemies;
+    Enemy* e = ConstructEnemy(92, &l.head, &l.tail, &l.count, 180, 100, 0, 0);
+    ASSERT_NE(e, nullptr);
+    e->facing = 10;
+    for (int burst = 0; burst < 40 && e->intRegs[128] != 7; ++burst) {
+      ClearEffectList(&world->effects);
+      (floatForm ? ThrowBossDeathDebrisFloatAngles : ThrowBossDeathDebrisIntAngles)(world.get(), e, 128, 128);
+    }
+    ASSERT_EQ(e->intRegs[128], 7);
+    ASSERT_EQ(world->effects.count, 7);
+    int i = 0;
+    for (const Effect* p = world->effects.head; p; p = p->next, ++i)
+      EXPECT_NEAR(AngleDistance(p->direction, 10 + (floatForm ? floats[i] : ints[i])), 0.0f, 1e-3f) << i;
+  }
 }
