@@ -86,7 +86,8 @@ void FireBurst(GameWorld* world, Player* p) {
   s->facing = RandomFloat(360.0f);
   // The focus rises while slow is held and falls otherwise.
   p->shotPhase = ClampInt(p->shotPhase - 1 + 2 * Held(InputSlow), 0, 16);
-  const float narrow = 2.0f - static_cast<float>(p->shotPhase) / 16.0f;
+  // An integer quotient: the burst stays at 2 until the focus is full, then narrows to 1.
+  const float narrow = static_cast<float>(2 - p->shotPhase / 16);
   const float scaleY = narrow + RandomFloat(0.2f);
   const float scaleX = narrow + RandomFloat(0.2f);
   s->SetScale(scaleX, scaleY);
@@ -118,10 +119,10 @@ void FireBeam(GameWorld* world, Player* p) {
 
 }  // namespace
 
-void FireBombRing(GameWorld* world, float cx, float cy, int t, int power, int damageMul, int damageDiv) {
+void FireBombRing(GameWorld* world, float cx, float cy, float radius, int power, int damageMul, int damageDiv) {
   const float base = RandomFloat(360.0f);
-  const float radius = (static_cast<float>(power) / 20.0f + 5.0f) * static_cast<float>(t) + 32.0f;
-  const float scale = 1.0f + static_cast<float>(power) / 32.0f;
+  // An integer quotient: below power 32 every ring shot has scale 1.
+  const float scale = static_cast<float>(1 + power / 32);
   for (int i = 0; i < 12; ++i) {
     float ox, oy;
     PolarToXY(&ox, &oy, static_cast<float>(i * 360 / 12) + base, radius);
@@ -138,7 +139,10 @@ void FireBombAttack(GameWorld* world) {
     case ShotModeRing:
       // Frames 21, 26, ..., 46: six rings, each wider than the last.
       if (p->bombFrames > 20 && p->bombFrames < 48 && p->bombFrames % 5 == 1) {
-        FireBombRing(world, p->x, p->y, p->bombFrames - 20, p->power, p->power + 30, 50);
+        // The bomb's own rings grow by a float step, 5 + power / 20.
+        const float radius =
+            (static_cast<float>(p->power) / 20.0f + 5.0f) * static_cast<float>(p->bombFrames - 20) + 32.0f;
+        FireBombRing(world, p->x, p->y, radius, p->power, p->power + 30, 50);
         p->shotPhase = 0;
       }
       break;

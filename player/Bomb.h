@@ -40,6 +40,7 @@ void UpdateBomb(GameWorld* world);
 // in PlayerNormal and PlayerShieldHit when shotMode is one of them. Other modes fire nothing.
 void FireBombAttack(GameWorld* world);
 
-// One ring of twelve ring shots around (cx, cy) at radius (power / 20 + 5) * t + 32: base angle
-// drawn first, then each shot's facing. The ring bomb and the counter bomb's emitter share it.
-void FireBombRing(GameWorld* world, float cx, float cy, int t, int power, int damageMul, int damageDiv);
+// One ring of twelve ring shots around (cx, cy) at the given radius: base angle drawn first, then
+// each shot's facing. The ring bomb and the counter bomb's emitter share it; each computes its
+// own radius.
+void FireBombRing(GameWorld* world, float cx, float cy, float radius, int power, int damageMul, int damageDiv);

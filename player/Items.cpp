@@ -164,8 +164,8 @@ void UpdateItems(GameWorld* world) {
 
     if (IsOptionItem(it->kind)) StepOptionItem(p, it);
 
-    // Float division: the spin turns the pickup hit box.
-    it->facing = NormalizeAngle(it->facing + 480.0f / static_cast<float>(it->age + 64));
+    // The spin step is an integer quotient: 7 degrees at first, 0 from age 417 on.
+    it->facing = NormalizeAngle(it->facing + static_cast<float>(480 / (it->age + 64)));
     it->x += it->vx;
     it->y += it->vy;
 

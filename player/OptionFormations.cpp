@@ -116,6 +116,8 @@ void ChooseEnclosedTarget(GameWorld* world, Option* o) {
 // Float: drifts slowly toward the player (later options more slowly) and bounces off an inner
 // frame of the field. Draws x first, then y.
 void Drift(Option* o, const Player& p, int i) {
+  // A float quotient on purpose: 4 / (i + 4) in integers is 0 from the second option on, which
+  // would freeze every option but the first where it stands.
   const float f = 4.0f / F(i + 4);
   float* w = o->work;
   const float rx = RandomFloat(0.2f);
@@ -239,7 +241,8 @@ void UpdateOptionFormation(GameWorld* world, Option* o, int i) {
     case OptionLvatein: {
       float qx, qy;
       PolarToXY(&qx, &qy, F(i * 30) + f.angle, 32.0f);
-      SetPoint(o, F(Sym(i, n) + 1 + n) * 360.0f / F(2 * n + 2) + qx, p.y + 64.0f + qy / 2.0f);
+      // The slot's x is an integer quotient: with 6 options 154, 205, 102, ... not 154.29.
+      SetPoint(o, F((Sym(i, n) + 1 + n) * 360 / (2 * n + 2)) + qx, p.y + 64.0f + qy / 2.0f);
       o->MoveToward(1.0f);
       FaceUpOrAbovePlayer(o, p);
       break;
@@ -266,7 +269,7 @@ void UpdateOptionFormation(GameWorld* world, Option* o, int i) {
       else SetPoint(o, f.centerX + o->work[0], f.centerY + o->work[1]);
       o->MoveToward(2.0f);
       if (!shot) o->target = nullptr;
-      FaceTargetOr(o, 90.0f + 6.0f * F(2 * i - (n - 1)) / 2.0f, 12.0f, 2.0f);
+      FaceTargetOr(o, F(90 + 6 * (2 * i - (n - 1)) / 2), 12.0f, 2.0f);
       break;
     case OptionHoming:
       SetPoint(o, p.x + F(Side(i) * (2 * n + n * gx + 24)), p.y + F(4 * (i / 2) + 3 * gy));

@@ -63,8 +63,9 @@ void DeathBurst(GameWorld* world, Player* p) {
   for (int i = 0; i < 64; ++i) {
     const int life = 40 + RandomInt(8) + (p->lives == 0 ? 32 : 0);
     const float speed = 4.0f + RandomFloat(12.0f);
-    Effect* e = ConstructEffect(world, EffectColorFade, p->x, p->y,
-                                static_cast<float>(i) * 360.0f / 64.0f + p->facing, speed, life);
+    // The piece's angle step is the integer (i * 360) / 64: 0, 5, 11, 16, ...
+    Effect* e = ConstructEffect(world, EffectColorFade, p->x, p->y, static_cast<float>(i * 360 / 64) + p->facing,
+                                speed, life);
     e->SetObjectSprite(152);
     e->friction = 0.95f;
     e->startScaleY = 0.5f + RandomFloat(0.1f);
@@ -96,9 +97,9 @@ void GameOver(GameWorld* world, Player* p) {
 void StepEntering(Player* p) {
   const int f = p->stateFrames;
   p->invincibleFrames = MaxInt(p->invincibleFrames, 360 - f);
-  p->SetScaleUniform(4.0f - 3.0f * static_cast<float>(f) / 59.0f);
-  p->sprite.pivotX = g_spriteDefs[PlayerSpriteRow].pivotX +
-                     10.0f * SinDeg(static_cast<float>(59 - f) * 90.0f / 59.0f);
+  // Integer quotients: the fly-in shrinks in steps (4, 3, 2, 1) and sways by whole degrees.
+  p->SetScaleUniform(static_cast<float>(4 - 3 * f / 59));
+  p->sprite.pivotX = g_spriteDefs[PlayerSpriteRow].pivotX + 10.0f * SinDeg(static_cast<float>((59 - f) * 90 / 59));
   const int g = f * 127 / 59 + 128;
   p->sprite.colors[0] = PackArgb(g, g, g, g);
   if (f > 59) {

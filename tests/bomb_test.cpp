@@ -320,8 +320,9 @@ TEST_F(BombAttackTest, RingBombFiresSixRings) {
       EXPECT_FLOAT_EQ(s->speed, 0.0f);
       EXPECT_NEAR(Hypot(s->x - p.x, s->y - p.y), radius, 1e-3f);
       EXPECT_NEAR(AngleDistance(Atan2Deg(p.y - s->y, s->x - p.x), base + 30.0f * i), 0.0f, 1e-2f);
-      EXPECT_FLOAT_EQ(s->sprite.scaleX, 1.375f);
-      EXPECT_FLOAT_EQ(s->hitShape.scaleY, 1.375f);
+      // Scale 1 + power / 32 in integers: 1 at power 12 (the radius above keeps its 0.6).
+      EXPECT_FLOAT_EQ(s->sprite.scaleX, 1.0f);
+      EXPECT_FLOAT_EQ(s->hitShape.scaleY, 1.0f);
       EXPECT_EQ(s->sprite.colorMode, SpriteColorSingle);
     }
     EXPECT_EQ(p.shotPhase, 0);
@@ -330,7 +331,8 @@ TEST_F(BombAttackTest, RingBombFiresSixRings) {
 }
 
 // The burst fires every frame of its attack; slow raises the focus by one a frame up to 16,
-// which narrows the burst and doubles its damage; released, the focus falls again.
+// which doubles its damage step by step and, at full focus only, narrows the burst from 2 to 1
+// (2 - focus / 16 in integers); released, the focus falls again.
 TEST_F(BombAttackTest, BurstFocusNarrowsAndStrengthens) {
   Player& p = P();
   Launch({InputBomb}, {InputBomb});
@@ -354,7 +356,7 @@ TEST_F(BombAttackTest, BurstFocusNarrowsAndStrengthens) {
     EXPECT_EQ(s->kind, ShotBombBurst);
     EXPECT_EQ(s->hitBit, HitSourceBomb);
     EXPECT_EQ(s->damage, (80 * 20 / 100) * (f + 16) / 16);
-    const float narrow = 2.0f - static_cast<float>(f) / 16.0f;
+    const float narrow = f < 16 ? 2.0f : 1.0f;
     EXPECT_GE(s->sprite.scaleX, narrow);
     EXPECT_LT(s->sprite.scaleX, narrow + 0.2f);
     EXPECT_GE(s->hitShape.scaleY, narrow);
@@ -551,11 +553,12 @@ TEST_F(BombFrameTest, SpreadShotBurstsIntoABlastOnItsFirstHit) {
 }
 
 // The counter bomb's emitter drifts and leaves six rings of twelve ring shots on its frames
-// 2, 7, ..., 27, each ring wider by 5 + power/20 per frame around where the emitter is, with
-// the counter bomb's weaker damage; 1 + 12 draws per ring.
+// 2, 7, ..., 27, each ring wider by the integer step power / 20 + 5 per frame around where the
+// emitter is (5 at power 13, not 5.65), at scale 1 + 13 / 32 = 1, with the counter bomb's weaker
+// damage; 1 + 12 draws per ring.
 TEST_F(BombFrameTest, CounterBombEmitterRings) {
   Player& p = P();
-  p.power = 20;
+  p.power = 13;
   p.SetState(PlayerDying);
   int step = g_randomStep;
   PlayFrame({InputBomb});
@@ -584,10 +587,10 @@ TEST_F(BombFrameTest, CounterBombEmitterRings) {
     for (const PlayerShot* s : made) {
       EXPECT_EQ(s->kind, ShotBombRing);
       EXPECT_EQ(s->hitBit, HitSourceRing);
-      EXPECT_EQ(s->damage, 80 * 40 / 100);
-      EXPECT_FLOAT_EQ(s->sprite.scaleX, 1.625f);
+      EXPECT_EQ(s->damage, 80 * 33 / 100);
+      EXPECT_FLOAT_EQ(s->sprite.scaleX, 1.0f);
       // The shot has made its first move (speed 0), so it is still where it was placed.
-      EXPECT_NEAR(Hypot(s->x - ex, s->y - ey), (20.0f / 20.0f + 5.0f) * t + 32.0f, 1e-3f);
+      EXPECT_NEAR(Hypot(s->x - ex, s->y - ey), static_cast<float>(5 * t + 32), 1e-3f);
     }
   }
   EXPECT_EQ(ringAges, (std::vector<int>{2, 7, 12, 17, 22, 27}));

