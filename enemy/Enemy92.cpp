@@ -296,9 +296,10 @@ void FireRingGuns(GameWorld* world, Enemy* e) {
     float ox = 0, oy = 0, unused = 0;
     ShotOriginOf(e, i, &ox, &oy, &unused);
     const float a = RandomFloat(360.0f);
-    // The arms start on whole degrees, (j x 360) / arms. The spread along an arm, width percent
-    // of the gap between arms, is float: in whole numbers it is 0 and stacks the arm's bullets.
-    const float gap = RingStepFloat(arms);
+    // The arms start on whole degrees, (j x 360) / arms, and the gap between arms is the whole
+    // 360 / arms. The spread along an arm, width percent of that gap, is float: in whole numbers
+    // it is 0 and stacks the arm's bullets.
+    const float gap = F(RingStep(arms));
     const float width = F(r[kRingArmWidth]) / 100.0f;
     const float along = F(MaxInt(perArm - 1, 1));
     for (int j = 0; j < arms; ++j) {

@@ -453,7 +453,7 @@ TEST_F(TimelineBoss, RingArmsStartOnWholeDegreesAndSpreadTheirBullets) {
     float step;  // between neighbours along an arm
   } const cases[] = {
       {0, {0, 120, 240}, 9.6f},                          // 3 arms of 2 at 8 %: 120 x 0.08
-      {4, {0, 51, 102, 154, 205, 257, 308}, 1.828571f},  // 7 arms of 10 at 32 %: 51.43 x 0.32 / 9
+      {4, {0, 51, 102, 154, 205, 257, 308}, 1.813333f},  // 7 arms of 10 at 32 %: 51 x 0.32 / 9
       {7, {0, 45, 90, 135, 180, 225, 270, 315}, 1.5f},   // 8 arms of 16 at 50 %: 45 x 0.5 / 15
   };
   for (const Case& c : cases) {
