@@ -47,7 +47,9 @@ void WalkFighterNose(Enemy* e) {
   while (k >= 0 && k < kFighterWaypoints) {
     const int before = k;
     e->facing = TurnAngleToward(f, e->floatRegs[k], 2.4f);
-    if (e->facing == e->floatRegs[k]) k += 1;
+    // Normalised on both sides: a waypoint normalised to exactly 360 (the player level with it
+    // to within about 1e-5 degrees) is reached as 0, and the walk would otherwise never end.
+    if (NormalizeAngle(e->facing) == NormalizeAngle(e->floatRegs[k])) k += 1;
     if (k == before) break;
   }
 }
@@ -81,6 +83,7 @@ void UpdateEnemy16Behaviour(GameWorld* world, Enemy* e) {
         r[1] = d * MinInt(d, 4) + 3 + (d > 3) * (d - 2) * (d - 1);
         f[0] = MaxFloat(0.4f - 0.03f * D(), 0.2f);
         f[1] = 0.02f * D() + 0.45f;
+        // A float quotient: the spreads 13.85 and 77.14 degrees are the game's own values.
         f[2] = 180.0f - 2160.0f / static_cast<float>(d * MaxInt(d - 2, 0) + 13);
       }
       if (e->phaseFrames > r[0]) e->SetVelocityPolar(e->facing, e->speed * 0.96f + 0.3f);
@@ -104,9 +107,8 @@ void FireFighterChevron(GameWorld* world, Enemy* e, float ox, float oy) {
     for (int j = 0; j < n; ++j) {
       const float speed = B() * (1.0f - static_cast<float>(i + r[0] - 1 - j) * s / static_cast<float>(m));
       for (int k = 0; k < (i == 0 ? 1 : 2); ++k) {
-        const float angle =
-            i == 0 ? e->facing
-                   : e->facing + static_cast<float>((2 * k - 1) * w * i) / static_cast<float>(MaxInt(rows, 1));
+        // An integer quotient, truncated toward zero on both sides: +-13 degrees, not 13.5.
+        const float angle = i == 0 ? e->facing : e->facing + static_cast<float>((2 * k - 1) * w * i / MaxInt(rows, 1));
         SpawnEnemyBullet(world, 57, kFaceLaunchAngle, ox, oy, angle, speed, sc, sc);
       }
     }
@@ -127,8 +129,7 @@ void UpdateEnemy16Attack(GameWorld* world, Enemy* e) {
     case 1:
       if (!FireGateEvery(e->phaseFrames, r[2])) break;
       for (int i = 0; i < r[1]; ++i) {
-        const float angle =
-            e->facing + static_cast<float>(24 * (2 * i - (r[1] - 1))) / static_cast<float>(MaxInt(d - 1, 1));
+        const float angle = e->facing + static_cast<float>(24 * (2 * i - (r[1] - 1)) / MaxInt(d - 1, 1));
         SpawnEnemyBullet(world, 24, kFaceLaunchAngle, ox, oy, angle, 0.7f * B(), 0.8f + 0.04f * D(), 0.5f);
       }
       break;
@@ -392,6 +393,7 @@ void UpdateEnemy19Behaviour(GameWorld* world, Enemy* e) {
         r[3] = 40 / (d + 1) + 2;
         f[0] = 0.5f * B();
         f[1] = 1.75f;
+        // A float quotient: spacings such as 18.33 degrees are the game's own values.
         f[2] = MinFloat(static_cast<float>(15 * r[0] + 20), 180.0f) / static_cast<float>(r[0]);
       }
       BrakeEnemy(e, 0.966f);

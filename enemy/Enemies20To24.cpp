@@ -236,10 +236,11 @@ void FireShipRing(GameWorld* world, Enemy* e) {
   float ox = 0, oy = 0;
   LauncherPosition(e, 0, &ox, &oy);
   const int gap = (g_difficulty <= 3 || (e->age / r[1]) % 2 == 0) ? 1 : 0;
-  const float a = AngleFromEnemyToPlayer(world, e) + F(gap) * 180.0f / F(n);
+  // Both quotients are integers, truncated: a ring of 14 lies at 0, 25, 51, ... with a gap of 12.
+  const float a = AngleFromEnemyToPlayer(world, e) + F(gap * 180 / n);
   const float sx = 0.6f + 0.03f * D();
   for (int i = 0; i < n; ++i) {
-    EnemyBullet* q = SpawnEnemyBullet(world, 8, kFaceLaunchAngle, ox, oy, a + 360.0f * F(i) / F(n), 2.4f * B(), sx, 0.8f);
+    EnemyBullet* q = SpawnEnemyBullet(world, 8, kFaceLaunchAngle, ox, oy, RingAngle(a, i, n), 2.4f * B(), sx, 0.8f);
     if (!q) continue;
     // The ring bursts out and settles near 2 px per frame.
     q->stretch = 3.0f;

@@ -64,7 +64,8 @@ void FireLayerFan(GameWorld* world, Enemy* e, int n) {
   LauncherPosition(e, 0, &ox, &oy);
   const float a = e->facing;
   for (int i = 0; i < n; ++i) {
-    const float angle = a + F((2 * i - (n - 1)) * (6 * n + 16)) / F(n);
+    // An integer quotient, truncated: a fan of 5 lies at -36, -18, 0, 18, 36 (not -36.8, -18.4).
+    const float angle = a + F((2 * i - (n - 1)) * (6 * n + 16) / n);
     EnemyBullet* q = SpawnEnemyBullet(world, 58, kFaceLaunchAngle, ox, oy, angle, 2.4f, 1.3f, 1.3f);
     if (!q) continue;
     q->facing = a + 90.0f;
@@ -171,7 +172,8 @@ void SetUpFourBarrelGunship(GameWorld* world, Enemy* e) {
   r[14] = 2 * (d - 3) * (d > 3) + 3;
   // Negative at difficulties 6 and 7: barrel 3 then aims clockwise of the nose.
   f[0] = 270.0f / (1.8f * D() + 3.0f) - F(2 * d - 5) * 3.6f;
-  f[1] = F(12 * (d > 6) + 6 * r[1] + 24) / F(r[1]);
+  f[1] = F((12 * (d > 6) + 6 * r[1] + 24) / r[1]);
+  // Float quotients (16.33, 9.78, 25.67, 30.33, 21.8, 14.67, 13.71 degrees): the game's own values.
   f[2] = F(16 * (d > 5) + 7 * r[2] + 12) / F(r[2]);
   if (r[3] > 0) f[3] = F(7 * r[3] + 25) / F(r[3]);
   f[4] = F(7 * r[8] + 56) / F(r[8]);

@@ -290,13 +290,12 @@ void UpdateEnemy30Behaviour(GameWorld* world, Enemy* e) {
       r[0] = 0;
     }
   }
-  // Fire mode: 0 slow, negative a pause counting up, positive the rapid shots so far. One
-  // branch a frame, by the mode the frame starts with.
-  if (r[5] == 0) {
-    if (RandomInt(1024) < d + 4) r[5] = 1;
-  } else if (r[5] < 0) {
-    r[5] += 1;
-  } else if (r[4] == -1) {  // a shot is due this frame
+  // Fire mode: 0 slow, negative a pause counting up, positive the rapid shots so far. The
+  // three steps run one after the other, each seeing what the one before changed: rapid fire
+  // that starts on the frame of a due shot already counts (and may stop) that shot.
+  if (r[5] == 0 && RandomInt(1024) < d + 4) r[5] = 1;
+  if (r[5] < 0) r[5] += 1;
+  if (r[5] > 0 && r[4] == -1) {  // a shot is due this frame
     if (RandomInt(128) < 16 - 5 * d + 2 * r[5]) r[5] = (-r[5] * r[3]) / 2;
     r[5] += 1;
   }

@@ -102,12 +102,13 @@ void FireLauncherFan(GameWorld* world, Enemy* e, int v) {
   ShotOriginOf(e, 0, &ox, &oy, &a);
   const int n = r[0] - v % 2;
   if (n < 1) return;
-  const float w = F(10 * n + 24) / F(n);
+  // An integer spacing, truncated: 14 degrees for 5 bullets, 13 for 7, 12 for 9 to 11.
+  const int w = (10 * n + 24) / n;
   for (int i = 0; i < n; ++i) {
     for (int q = 0; q < r[2]; ++q) {
       const int odd = q % 2;
       for (int j = 0; j <= odd; ++j) {
-        const float angle = a + F(2 * i - (n - 1)) * w + F(2 * j - odd) * 2.8f;
+        const float angle = a + F((2 * i - (n - 1)) * w) + F(2 * j - odd) * 2.8f;
         const float scale = 0.9f - 0.5f * F(odd);
         EnemyBullet* b =
             SpawnEnemyBullet(world, 11, BulletFaceSpin, ox, oy, angle, (1.2f - 0.2f * F(q)) * B(), scale, scale);
@@ -128,7 +129,7 @@ void UpdateEnemy31Attack(GameWorld* world, Enemy* e) {
     if (!FireGateCounted(e->phaseFrames, r[10], r[9], r[8], &v)) return;
     const float base = RandomFloat(360.0f);
     for (int i = 0; i < r[7]; ++i)
-      LaunchEnemy(world, e->intParams[0], e->x, e->y, RingAngleFloat(base, i, r[7]), 9.0f + 2.8f * F(v));
+      LaunchEnemy(world, e->intParams[0], e->x, e->y, RingAngle(base, i, r[7]), 9.0f + 2.8f * F(v));
     r[7] += 1;  // each ring one enemy larger
   }
 }
@@ -207,7 +208,7 @@ void FirePlatformSpray(GameWorld* world, Enemy* e) {
   b->accelFactor = 1.01f;
   b->friction = 0.96f;
   b->SetBulletAccelPolar(e->facing + curl - 20.0f, 0.04f + 0.0033f * D());
-  b->stretch = 26.0f / F(g_difficulty + 4);
+  b->stretch = F(26 / (g_difficulty + 4));  // an integer quotient: 3, 3, 2, 2, 2 at difficulties 3 to 7
 }
 
 void FirePlatformSweepShot(GameWorld* world, Enemy* e) {
@@ -280,10 +281,11 @@ void FireGappedRing(GameWorld* world, Enemy* e, int v) {
   float ox = 0, oy = 0;
   LauncherPosition(e, 0, &ox, &oy);
   const int m = (g_difficulty > 3 && v % 2 == 1) ? 0 : 1;
-  const float a = AngleToPlayer(world, ox, oy) + F(m * 180) / F(n);
+  // Integer quotients, truncated: a ring of 14 steps 25, 25, 26, ... degrees after a gap of 12.
+  const float a = AngleToPlayer(world, ox, oy) + F(m * 180 / n);
   for (int i = 0; i < n; ++i) {
     EnemyBullet* b =
-        SpawnEnemyBullet(world, 372, kFaceLaunchAngle, ox, oy, RingAngleFloat(a, i, n), 0.87f * B(), 0.9f, 1.1f);
+        SpawnEnemyBullet(world, 372, kFaceLaunchAngle, ox, oy, RingAngle(a, i, n), 0.87f * B(), 0.9f, 1.1f);
     if (b) b->SetBulletPulse(0.06f, 0.0f, 12.0f);
   }
 }
@@ -303,7 +305,7 @@ void FireSpiral(GameWorld* world, Enemy* e) {
     for (int j = 0; j < arms; ++j) {
       EnemyBullet* b = SpawnEnemyBullet(world, 87, BulletFaceOrbit, px, py, a, 0.2f * B() + 1.75f, 0.3f, 0.7f);
       if (!b) continue;
-      b->orbitAngle = NormalizeAngle(36.0f * F(k) + a + 360.0f * F(j) / F(arms));
+      b->orbitAngle = NormalizeAngle(RingAngle(36.0f * F(k) + a, j, arms));
       b->orbitRadius = 0.0f;
       b->orbitAngleVel = turn;
       b->orbitAngleVelFactor = 0.992f;
@@ -331,7 +333,7 @@ void FireCluster(GameWorld* world, Enemy* e, int tier, int v, int point) {
   for (int j = 0; j < n; ++j) {
     EnemyBullet* b = SpawnEnemyBullet(world, 75, BulletFaceOrbit, px, py, a, speed, 0.3f, 0.4f);
     if (!b) continue;
-    b->orbitAngle = NormalizeAngle(270.0f * F(j) / F(n) + base);
+    b->orbitAngle = NormalizeAngle(F(270 * j / n) + base);  // (270j) / n truncated: 0, 33, 67, ... for 8
     b->orbitRadius = radius;
     b->orbitAngleVel = turn;
     b->orbitAngleVelFactor = 1.0f;

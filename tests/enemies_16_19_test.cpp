@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -107,6 +108,76 @@ TEST_F(Mixed, FighterNosePassesCoincidingWaypointsInOneFrame) {
   }
   EXPECT_EQ(jumped, 1);
   EXPECT_EQ(e->phase, 2);
+}
+
+// Offsets (degrees, -180..180) of the bullets from a heading, in list order.
+std::vector<float> OffsetsFrom(const std::vector<EnemyBullet*>& v, int type, float heading) {
+  std::vector<float> out;
+  for (const EnemyBullet* b : v)
+    if (b->type == type) out.push_back(NormalizeAngle(b->direction - heading + 180.0f) - 180.0f);
+  return out;
+}
+
+void ExpectOffsets(std::vector<float> got, std::vector<float> want) {
+  std::sort(got.begin(), got.end());
+  std::sort(want.begin(), want.end());
+  ASSERT_EQ(got.size(), want.size());
+  for (size_t i = 0; i < got.size(); ++i) EXPECT_NEAR(got[i], want[i], 1e-3f) << i;
+}
+
+TEST_F(Mixed, FighterChevronAndStreamOffsetsAreIntegerQuotients) {
+  // Chevron rows at +-(W x i) / rows and stream bullets at 24 (2i - (n - 1)) / (D - 1), both
+  // truncated: D5 +-13 (not 13.5); D6 +-11, +-22 and a stream at +-4 (not 4.8); D7 +-10, +-20,
+  // +-30. The outermost chevron bullet: speed factor 1 - (i + D - 1) s / M, scale 0.8 - 0.3 s i / rows.
+  struct Case {
+    int d;
+    std::vector<float> chevron, stream;
+    float outerSpeed, outerScale;
+  } const cases[] = {
+      {5, {0, 0, 0, 0, 0, -13, 13}, {0}, 0.58333f, 0.725f},
+      {6, {0, 0, 0, 0, 0, 0, -11, -11, -11, 11, 11, 11, -22, 22}, {-4, 4}, 0.475f, 0.68f},
+      {7,
+       {0, 0, 0, 0, 0, 0, 0, -10, -10, -10, -10, -10, 10, 10, 10, 10, 10, -20, -20, -20, 20, 20, 20, -30, 30},
+       {-8, 0, 8},
+       0.37f,
+       0.6425f},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.d);
+    SetUp();
+    SetDifficulty(c.d);
+    Enemy* e = Make(16, 180, 60, 270, 20.0f);
+    std::vector<EnemyBullet*> chevron;
+    while (chevron.empty() && e->phase == 0) chevron = Step();
+    ExpectOffsets(OffsetsFrom(chevron, 57, 270.0f), c.chevron);
+    EXPECT_NEAR(chevron.back()->speed, c.outerSpeed * g_bulletSpeedBase, 1e-4f);
+    EXPECT_NEAR(chevron.back()->baseScaleX, c.outerScale, 1e-5f);
+    while (e->phase == 0) Step();
+    std::vector<EnemyBullet*> stream;
+    while (stream.empty() && e->phase == 1) stream = Step();
+    ExpectOffsets(OffsetsFrom(stream, 24, e->facing), c.stream);
+    TearDown();
+  }
+}
+
+TEST_F(Mixed, FighterLevelWithThePlayerStillCompletesItsTurn) {
+  // The player 0.00002 px below level: the first waypoint normalises to exactly 360, which the
+  // turn reaches as 0. The nose still walks 270 -> 0 -> 45 -> 90 -> 135 -> 180 and leaves.
+  world->player.x = 300;
+  world->player.y = 200.00002f;
+  Enemy* e = Make(16, 100, 200, 270, 0.0f, 1);
+  Step();
+  ASSERT_EQ(e->floatRegs[0], 360.0f);
+  EXPECT_FLOAT_EQ(e->floatRegs[1], 45.0f);
+  EXPECT_FLOAT_EQ(e->floatRegs[3], 135.0f);
+  int frames = 1;
+  while (e->phase == 1 && frames < 400) {
+    Step();
+    frames += 1;
+  }
+  EXPECT_EQ(e->phase, 2);
+  EXPECT_EQ(frames, 113);  // 270 degrees at 2.4 a frame, the entry frame included
+  EXPECT_EQ(e->facing, 180.0f);
 }
 
 // ---- Type 17 ---------------------------------------------------------------------------------

@@ -301,7 +301,7 @@ TEST_F(Carriers, HeavyShipRingLeavesThePlayerInAGapOnEveryOtherRingAboveThree) {
       for (const EnemyBullet* b : made)
         if (b->type == 8) nearest = MinFloat(nearest, AngleDistance(b->direction, toPlayer));
       const bool gap = d <= 3 || (e->age / e->intRegs[1]) % 2 == 0;
-      EXPECT_NEAR(nearest, gap ? 180.0f / static_cast<float>(e->intRegs[0]) : 0.0f, 2e-3f) << e->age;
+      EXPECT_NEAR(nearest, gap ? static_cast<float>(180 / e->intRegs[0]) : 0.0f, 2e-3f) << e->age;
       const EnemyBullet* b = made.back();
       EXPECT_FLOAT_EQ(b->speed, 2.4f * g_bulletSpeedBase);
       EXPECT_FLOAT_EQ(b->friction, 0.826f);
@@ -309,6 +309,35 @@ TEST_F(Carriers, HeavyShipRingLeavesThePlayerInAGapOnEveryOtherRingAboveThree) {
       EXPECT_FLOAT_EQ(b->accelMagnitude, 0.42f);
       EXPECT_EQ(b->accelAngle, b->facing);
       rings += 1;
+    }
+    e->DestroyEnemy(world.get());
+  }
+}
+
+TEST_F(Carriers, HeavyShipRingAnglesAreIntegerQuotients) {
+  // Bullet i at (i x 360) / n after a gap of (m x 180) / n, both truncated. The first ring above
+  // difficulty 3 (age / period odd) has no gap, the second has one.
+  struct Case {
+    int d, gap;
+    std::vector<int> ring;
+  } const cases[] = {
+      {2, 22, {0, 45, 90, 135, 180, 225, 270, 315}},
+      {5, 12, {0, 25, 51, 77, 102, 128, 154, 180, 205, 231, 257, 282, 308, 334}},
+      {6, 11, {0, 22, 45, 67, 90, 112, 135, 157, 180, 202, 225, 247, 270, 292, 315, 337}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.d);
+    SetDifficulty(c.d);
+    Enemy* e = Make(23, 180, 40, 270, 0.0f);
+    const std::vector<int> gaps = c.d <= 3 ? std::vector<int>{c.gap} : std::vector<int>{0, c.gap};
+    for (int gap : gaps) {
+      std::vector<EnemyBullet*> ring;
+      while (CountType(ring, 8) == 0) ring = Step();
+      const float toPlayer = AngleFromEnemyToPlayer(world.get(), e);
+      ASSERT_EQ(ring.size(), c.ring.size());
+      for (size_t i = 0; i < ring.size(); ++i)
+        EXPECT_NEAR(AngleDistance(ring[i]->direction, toPlayer + static_cast<float>(gap + c.ring[i])), 0.0f, 1e-3f)
+            << gap << " " << i;
     }
     e->DestroyEnemy(world.get());
   }

@@ -61,9 +61,9 @@ TEST_F(MineLayers, LayerFansMinesAndArmourByDifficulty) {
         EXPECT_EQ(b->speed, 2.4f);
         EXPECT_EQ(b->pulseOn, 1);
         EXPECT_FLOAT_EQ(b->facing, e->facing + 90.0f);
-        // The outer bullets lie (n - 1)(6n + 16)/n degrees either side of the facing.
-        EXPECT_NEAR(AngleDistance(b->direction, e->facing),
-                    static_cast<float>((fan - 1) * (6 * fan + 16)) / static_cast<float>(fan), 1e-3f);
+        // The outer bullets lie ((n - 1)(6n + 16)) / n degrees (truncated) either side of the facing.
+        EXPECT_NEAR(AngleDistance(b->direction, e->facing), static_cast<float>((fan - 1) * (6 * fan + 16) / fan),
+                    1e-3f);
       }
       const std::vector<Enemy*> mines = EnemiesOfType(world.get(), 26);
       if (static_cast<int>(mines.size()) > before) {
@@ -89,6 +89,37 @@ TEST_F(MineLayers, LayerFansMinesAndArmourByDifficulty) {
     EXPECT_EQ(fanSizes, wantSizes);
     ASSERT_EQ(static_cast<int>(mineAges.size()), c.mines);
     for (int i = 0; i < c.mines; ++i) EXPECT_EQ(mineAges[i], c.firstMine + i * c.interval);
+    TearDown();
+  }
+}
+
+TEST_F(MineLayers, LayerFanOffsetsAreIntegerQuotients) {
+  // Bullet i at ((2i - (n - 1)) x (6n + 16)) / n degrees from the facing, truncated toward zero.
+  struct Case {
+    int d;
+    std::vector<int> first, second;
+  } const cases[] = {
+      {4, {-30, -10, 10, 30}, {-22, 0, 22}},
+      {5, {-43, -26, -8, 8, 26, 43}, {-36, -18, 0, 18, 36}},
+      {6, {-56, -40, -24, -8, 8, 24, 40, 56}, {-49, -33, -16, 0, 16, 33, 49}},
+      {7, {-68, -53, -38, -22, -7, 7, 22, 38, 53, 68}, {-62, -46, -31, -15, 0, 15, 31, 46, 62}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.d);
+    SetUp();
+    SetDifficulty(c.d);
+    Enemy* e = Make(25, 180, 40, 270, 3.0f);
+    for (const std::vector<int>* want : {&c.first, &c.second}) {
+      std::vector<EnemyBullet*> fan;  // the fan's bullets only: mines' carried bullets come too
+      while (fan.empty())
+        for (EnemyBullet* b : Step())
+          if (b->type == 58) fan.push_back(b);
+      ASSERT_EQ(fan.size(), want->size());
+      for (size_t i = 0; i < fan.size(); ++i)
+        EXPECT_NEAR(NormalizeAngle(fan[i]->direction - e->facing + 180.0f) - 180.0f, static_cast<float>((*want)[i]),
+                    1e-3f)
+            << i;
+    }
     TearDown();
   }
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <initializer_list>
 #include <vector>
 
 #include "enemies_12_19_fixture.h"
@@ -492,6 +493,43 @@ TEST_F(PodCarriers, RapidFireStopsForAPause) {
     EXPECT_EQ(n > 0, pod->intRegs[5] == 0);
   }
   EXPECT_EQ(quiet, pause);
+}
+
+// Makes the next draws of the walk return the given raw values (0..32767).
+void RigNextDraws(std::initializer_list<int> values) {
+  int step = g_randomStep, index = g_randomIndex;
+  for (int v : values) {
+    step = (step + 1) % (kRandomTableSize / 2);
+    index = (index + step) % kRandomTableSize;
+    g_randomTable[index] = ((v - step) % 32768 + 32768) % 32768;
+  }
+}
+
+TEST_F(PodCarriers, RapidFireStartingOnADueShotCountsThatShot) {
+  // The fire-mode steps run in turn: 0 -> 1, then the due shot's stop test (16 + 2n)/128 at
+  // difficulty 0 in the same frame. Kept going: n = 2, the shot leaves and the rapid wait (30)
+  // follows. Stopped: (-1 x 30) / 2 + 1 = -14, a pause, and no shot.
+  struct Case {
+    int stopDraw, mode, bullets, wait, draws;
+  } const cases[] = {{32767, 2, 1, -30, 3}, {0, -14, 0, 0, 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stopDraw);
+    SetUp();
+    Enemy* block = Make(20, 180, 100, 0, 0.0f);  // a parent without bodies: it draws nothing
+    Enemy* pod = Make(30, 180, 100, 0, 0.0f);
+    pod->parent = block;
+    while (pod->age < 99) Step();
+    ASSERT_EQ(pod->intRegs[4], -1);  // the first shot is due on the next frame
+    pod->intRegs[5] = 0;
+    RigNextDraws({0, c.stopDraw});  // RI(1024) = 0 starts rapid fire; then the stop test
+    const int step = g_randomStep;
+    const std::vector<EnemyBullet*> made = Step();
+    EXPECT_EQ(pod->intRegs[5], c.mode);
+    EXPECT_EQ(static_cast<int>(made.size()), c.bullets);
+    EXPECT_EQ(DrawsSince(step), c.draws);  // with the bolt's type draw when it fires
+    EXPECT_EQ(pod->intRegs[4], c.wait);     // a stopped shot stays due until the pause ends
+    TearDown();
+  }
 }
 
 TEST_F(PodCarriers, SpinOrderTurnsEveryBarrelOnceRound) {

@@ -136,9 +136,10 @@ TEST_F(HeavyCarriers, LauncherFanShape) {
   float ox = 0, oy = 0, oa = 0;
   ComputeShotOrigin(&ox, &oy, &oa, l);
   EXPECT_NEAR(Hypot(ox - l.x, oy - l.y), 66.0f, 1e-3f);
-  // Eleven directions 19.2 degrees apart; three layers at 1.2B, 1.0B (a pair 5.6 apart) and 0.8B.
+  // Eleven directions 2w apart, w = 134 / 11 truncated to 12; three layers at 1.2B, 1.0B (a pair
+  // 5.6 apart) and 0.8B.
   ASSERT_EQ(made.size(), 44u);
-  const float w = 134.0f / 11.0f;
+  const float w = 12.0f;
   for (int i = 0; i < 11; ++i) {
     const EnemyBullet* const* g = &made[4 * i];
     EXPECT_NEAR(AngleDistance(g[0]->direction, aim + static_cast<float>(2 * i - 10) * w), 0.0f, 1e-3f);
@@ -151,6 +152,37 @@ TEST_F(HeavyCarriers, LauncherFanShape) {
     EXPECT_EQ(g[0]->spinStep, -14.6f);  // fan 0, layer 0
     EXPECT_EQ(g[1]->spinStep, 14.6f);   // layer 1
     EXPECT_FLOAT_EQ(g[0]->x, ox);
+  }
+}
+
+TEST_F(HeavyCarriers, LauncherFanSpacingIsAnIntegerQuotient) {
+  // Fan v has n = intRegs[0] - v % 2 directions at (2i - (n - 1)) x w, w = (10n + 24) / n
+  // truncated: 14 for 5 and 6, 13 for 7 and 8, 12 for 9, 10 and 11.
+  struct Case {
+    int d;
+    std::vector<int> sizes, spacings;
+  } const cases[] = {
+      {1, {5}, {14}}, {3, {7, 6}, {13, 14}}, {5, {9, 8, 9}, {12, 13, 12}}, {7, {11, 10, 11, 10}, {12, 12, 12, 12}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.d);
+    SetUp();
+    SetDifficulty(c.d);
+    Enemy* e = Make(31, 180, 40, 270, 8.0f);
+    while (e->phase != 1) Step();
+    for (size_t v = 0; v < c.sizes.size(); ++v) {
+      std::vector<EnemyBullet*> made;
+      while (made.empty()) made = Step();
+      std::vector<const EnemyBullet*> front;  // the first layer: one bullet per direction
+      for (const EnemyBullet* b : made)
+        if (b->speed == 1.2f * g_bulletSpeedBase) front.push_back(b);
+      const int n = c.sizes[v], w = c.spacings[v];
+      ASSERT_EQ(static_cast<int>(front.size()), n) << v;
+      const float aim = e->launchers[0].aimAngle;
+      for (int i = 0; i < n; ++i)
+        EXPECT_NEAR(AngleDistance(front[i]->direction, aim + static_cast<float>((2 * i - (n - 1)) * w)), 0.0f, 1e-3f)
+            << v << " " << i;
+    }
+    TearDown();
   }
 }
 
@@ -175,16 +207,23 @@ TEST_F(HeavyCarriers, LauncherRingSpeedsGrowByVolley) {
   e->intParams[0] = 21;
   Make(kInertType, 10, 470, 0, 0.0f);
   while (e->phase != 2) Step();
+  // Rings of 6, 7 and 8 from a random start, enemy i at (i x 360) / n truncated.
+  const std::vector<std::vector<int>> rings = {
+      {0, 60, 120, 180, 240, 300}, {0, 51, 102, 154, 205, 257, 308}, {0, 45, 90, 135, 180, 225, 270, 315}};
   std::vector<float> speeds;
+  size_t seen = 0;
   while (e->phase == 2) {
     Step();
     const std::vector<Enemy*> ring = FreshEnemies(world.get(), 21);
+    if (ring.empty()) continue;
+    ASSERT_LT(seen, rings.size());
+    ASSERT_EQ(ring.size(), rings[seen].size());
     for (size_t i = 0; i < ring.size(); ++i) {
       speeds.push_back(ring[i]->speed);
-      // Evenly spaced from a random start.
-      const float expect = ring[0]->direction + 360.0f * static_cast<float>(i) / static_cast<float>(ring.size());
-      EXPECT_NEAR(AngleDistance(ring[i]->direction, expect), 0.0f, 1e-3f);
+      const float expect = ring[0]->direction + static_cast<float>(rings[seen][i]);
+      EXPECT_NEAR(AngleDistance(ring[i]->direction, expect), 0.0f, 1e-3f) << seen << " " << i;
     }
+    seen += 1;
   }
   ASSERT_EQ(speeds.size(), 6u + 7u + 8u);
   EXPECT_FLOAT_EQ(speeds[0], 9.0f);
@@ -243,9 +282,10 @@ TEST_F(HeavyCarriers, PlatformSweepSideTable) {
 TEST_F(HeavyCarriers, PlatformSpraysAndSweepShotsByDifficulty) {
   struct Case {
     int d, spray0, spray2, every, sweepDelay, endDelay;  // spray 0: none
+    float stretch;                                       // 26 / (D + 4), an integer quotient
   } const cases[] = {
-      {0, 0, 0, 21, 40, 20}, {2, 0, 0, 9, 24, 15}, {3, 0, 24, 6, 20, 14},
-      {4, 14, 14, 5, 17, 12}, {7, 4, 4, 2, 12, 10},
+      {0, 0, 0, 21, 40, 20, 6}, {2, 0, 0, 9, 24, 15, 4}, {3, 0, 24, 6, 20, 14, 3}, {4, 14, 14, 5, 17, 12, 3},
+      {5, 9, 9, 4, 15, 11, 2},  {6, 6, 6, 3, 13, 10, 2}, {7, 4, 4, 2, 12, 10, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.d);
@@ -276,7 +316,8 @@ TEST_F(HeavyCarriers, PlatformSpraysAndSweepShotsByDifficulty) {
       for (const EnemyBullet* b : made) {
         if (b->type == 379) {
           EXPECT_FLOAT_EQ(b->speed, g_bulletSpeedBase);
-          EXPECT_FLOAT_EQ(b->stretch, 26.0f / static_cast<float>(c.d + 4));
+          EXPECT_EQ(b->stretch, c.stretch);
+          EXPECT_EQ(b->baseScaleX, 0.5f);
           EXPECT_FLOAT_EQ(b->friction, 0.96f);
         } else {
           EXPECT_EQ(b->type, 10);
@@ -404,13 +445,86 @@ TEST_F(HeavyCarriers, MidBossRingLeavesThePlayerInAGap) {
         if (b->type == 372) nearest = MinFloat(nearest, AngleDistance(b->direction, toPlayer));
       const int n = e->intRegs[1];
       const bool gap = !(d > 3 && volley % 2 == 1);
-      EXPECT_NEAR(nearest, gap ? 180.0f / static_cast<float>(n) : 0.0f, 1e-3f) << volley;
+      EXPECT_NEAR(nearest, gap ? static_cast<float>(180 / n) : 0.0f, 1e-3f) << volley;
       EXPECT_FLOAT_EQ(made[0]->speed, 0.87f * g_bulletSpeedBase);
       volley += 1;
     }
     EXPECT_GT(volley, 1);
     TearDown();
   }
+}
+
+TEST_F(HeavyCarriers, MidBossPatternAnglesAreIntegerQuotients) {
+  // Gapped rings: bullet i at (i x 360) / n after a gap of (m x 180) / n; spiral arms at
+  // (360j) / arms; cluster arcs at (270j) / n: all truncated.
+  const std::vector<int> ring8 = {0, 45, 90, 135, 180, 225, 270, 315};
+  const std::vector<int> ring14 = {0, 25, 51, 77, 102, 128, 154, 180, 205, 231, 257, 282, 308, 334};
+  const std::vector<int> arms7 = {0, 51, 102, 154, 205, 257, 308};
+  const std::vector<int> arc8 = {0, 33, 67, 101, 135, 168, 202, 236};
+  const std::vector<int> arc12 = {0, 22, 45, 67, 90, 112, 135, 157, 180, 202, 225, 247};
+  struct RingCase {
+    int d;
+    const std::vector<int>* ring;
+    std::vector<int> gaps;  // of the first volleys
+  } const ringCases[] = {{1, &ring8, {22}}, {6, &ring14, {12, 0, 12}}};
+  for (const RingCase& c : ringCases) {
+    SCOPED_TRACE(c.d);
+    SetUp();
+    SetDifficulty(c.d);
+    Enemy* e = Make(33, 180, 120, 270, 0.0f);
+    for (size_t v = 0; v < c.gaps.size();) {
+      std::vector<EnemyBullet*> ring;
+      for (EnemyBullet* b : Step())
+        if (b->type == 372) ring.push_back(b);
+      if (ring.empty()) continue;
+      const float toPlayer = AngleToPlayer(world.get(), e->launchers[0].x, e->launchers[0].y);
+      ASSERT_EQ(ring.size(), c.ring->size());
+      for (size_t i = 0; i < ring.size(); ++i)
+        EXPECT_NEAR(AngleDistance(ring[i]->direction, toPlayer + static_cast<float>(c.gaps[v] + (*c.ring)[i])), 0.0f,
+                    1e-3f)
+            << v << " " << i;
+      v += 1;
+    }
+    TearDown();
+  }
+  // A spiral of seven arms per ring point at difficulty 5.
+  SetUp();
+  SetDifficulty(5);
+  Make(33, 180, 120, 270, 0.0f);
+  std::vector<EnemyBullet*> spiral;
+  for (int i = 0; i < 200 && spiral.empty(); ++i)
+    for (EnemyBullet* b : Step())
+      if (b->type == 87) spiral.push_back(b);
+  ASSERT_EQ(spiral.size(), 70u);
+  for (size_t i = 0; i < spiral.size(); ++i) {
+    const int k = static_cast<int>(i) / 7, j = static_cast<int>(i) % 7;
+    EXPECT_NEAR(AngleDistance(spiral[i]->orbitAngle, spiral[0]->orbitAngle + static_cast<float>(36 * k + arms7[j])),
+                0.0f, 1e-3f)
+        << k << " " << j;
+  }
+  TearDown();
+  // Cluster arcs of 8 (tier 0) and 12 (tier 2) at difficulty 7, one arc per flank point.
+  SetUp();
+  SetDifficulty(7);
+  Make(33, 180, 120, 270, 0.0f);
+  bool seen8 = false, seen12 = false;
+  for (int i = 0; i < 400 && !(seen8 && seen12); ++i) {
+    std::vector<EnemyBullet*> arcs;
+    for (EnemyBullet* b : Step())
+      if (b->type == 75) arcs.push_back(b);
+    const size_t n = arcs.size() / 2;
+    if (n != 8 && n != 12) continue;
+    const std::vector<int>& want = n == 8 ? arc8 : arc12;
+    (n == 8 ? seen8 : seen12) = true;
+    for (size_t a = 0; a < 2; ++a)
+      for (size_t j = 0; j < n; ++j)
+        EXPECT_NEAR(AngleDistance(arcs[a * n + j]->orbitAngle, arcs[a * n]->orbitAngle + static_cast<float>(want[j])),
+                    0.0f, 1e-3f)
+            << n << " " << a << " " << j;
+  }
+  EXPECT_TRUE(seen8);
+  EXPECT_TRUE(seen12);
+  TearDown();
 }
 
 TEST_F(HeavyCarriers, MidBossSpiralAndClusterBullets) {
