@@ -1,0 +1,34 @@
+#!/bin/sh
+# The replay corpus: every kept game played back headless must pass through the kept state
+# digests of every 60th game frame. A difference anywhere in the game's behaviour shows here,
+# with the first frame that differs. scripts/corpus-regen.sh rebuilds the corpus when a change
+# of behaviour is meant.
+#   corpus_check.sh GAME_DIR CORPUS_DIR
+set -eu
+game=$1 corpus=$2
+here=$(dirname "$0")
+status=0 count=0
+for digests in "$corpus"/*.digests; do
+  name=$(basename "$digests" .digests)
+  # First line: "# frames N switches S..."
+  header=$(head -n 1 "$digests")
+  frames=$(echo "$header" | awk '{ print $3 }')
+  switches=$(echo "$header" | cut -d' ' -f5-)
+  got=$(mktemp)
+  # shellcheck disable=SC2086
+  if ! sh "$here/corpus_play.sh" "$game" "$corpus/$name.dat" "$frames" $switches >"$got"; then
+    echo "$name: the driver failed"
+    status=1
+  elif ! tail -n +2 "$digests" | cmp -s - "$got"; then
+    first=$(tail -n +2 "$digests" | diff - "$got" | head -n 4)
+    echo "$name: differs from the kept digests; first difference (< kept, > now):"
+    echo "$first"
+    status=1
+  else
+    echo "$name: $(tail -n +2 "$digests" | wc -l) digests match"
+  fi
+  rm -f "$got"
+  count=$((count + 1))
+done
+[ "$count" -gt 0 ] || { echo "no kept games in $corpus"; exit 1; }
+exit $status
