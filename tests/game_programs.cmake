@@ -14,3 +14,7 @@ set_tests_properties(headless_runs_are_deterministic PROPERTIES TIMEOUT 300)
 add_test(NAME replay_corpus
   COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/scripts/corpus_check.sh ${WEXLA_GAME_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/data/corpus)
 set_tests_properties(replay_corpus PROPERTIES TIMEOUT 300)
+
+add_test(NAME headless_test_switches
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/scripts/headless_switches.sh ${WEXLA_GAME_DIR})
+set_tests_properties(headless_test_switches PROPERTIES TIMEOUT 300)
