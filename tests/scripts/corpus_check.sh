@@ -5,7 +5,7 @@
 # of behaviour is meant.
 #   corpus_check.sh GAME_DIR CORPUS_DIR
 set -eu
-game=$1 corpus=$2
+game=$(cd "$1" && pwd) corpus=$(cd "$2" && pwd)
 here=$(dirname "$0")
 status=0 count=0
 for digests in "$corpus"/*.digests; do

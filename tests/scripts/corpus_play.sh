@@ -14,6 +14,6 @@ done
 # A replay given on the command line makes the program's own folder the current one.
 cp "$game/wexla-headless" "$work/game/"
 cp "$replay" "$work/game/corpus.dat"
-"$work/game/wexla-headless" --dir "$work/game" --frames "$frames" --trace 1 "$@" -- corpus.dat \
+"$work/game/wexla-headless" --dir "$work/game" --frames "$frames" --trace-game 60 "$@" -- corpus.dat \
   >"$work/trace" 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
-awk '/ scene=0 / { sub(/^run=[0-9]+ /, ""); split($1, f, "="); if (f[2] % 60 == 0) print }' "$work/trace"
+sed "s/^run=[0-9]* //" "$work/trace"

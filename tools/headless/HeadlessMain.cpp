@@ -1,7 +1,7 @@
 // wexla-headless: runs the real game (start-up, every scene, the frame loop) with no display and
 // no sound device, on a virtual clock, with the keys held from a script. Test tool.
 //
-//   wexla-headless [--dir DIR] [--keys FILE] [--frames N] [--clock MS] [--trace K]
+//   wexla-headless [--dir DIR] [--keys FILE] [--frames N] [--clock MS] [--trace K] [--trace-game K]
 //                  [--dump K[:LETTERS]] [--pilot] [--invincible]
 //                  [--shot FRAME:FILE.bmp]... [--draw-all] [-- GAME ARGUMENTS]
 
@@ -33,6 +33,8 @@ struct Driver {
   KeyScript keys;
   long frames = -1;
   long trace = 0;
+  long traceGame = 0;        // --trace-game K: every K-th game frame of SceneGame
+  long lastTracedGameFrame = -1;
   long dump = 0;
   bool dumpEnemies = false, dumpBullets = false, dumpPlayer = false;
   bool pilot = false;       // the pilot chooses the play keys in the game scene
@@ -130,13 +132,18 @@ void AfterFrame(void*, long run, Graphics* gfx, GameWorld* world) {
     std::fprintf(stderr, "wexla-headless: could not save %s\n", shot->second.c_str());
   const bool last = g_driver.frames >= 0 && run == g_driver.frames;
   if (g_driver.trace > 0 && (run % g_driver.trace == 0 || last)) PrintTrace(run, *world);
+  if (g_driver.traceGame > 0 && g_scene == SceneGame && g_gameFrame % g_driver.traceGame == 0 &&
+      g_gameFrame != g_driver.lastTracedGameFrame) {
+    g_driver.lastTracedGameFrame = g_gameFrame;
+    PrintTrace(run, *world);
+  }
   if (g_driver.dump > 0 && (run % g_driver.dump == 0 || last)) PrintDump(run, *world);
 }
 
 int Usage() {
   std::fprintf(stderr,
                "usage: wexla-headless [--dir DIR] [--keys FILE] [--frames N] [--clock MS] [--trace K]\n"
-               "                      [--dump K[:LETTERS]] [--pilot] [--invincible]\n"
+               "                      [--trace-game K] [--dump K[:LETTERS]] [--pilot] [--invincible]\n"
                "                      [--shot FRAME:FILE.bmp]... [--draw-all] [-- GAME ARGUMENTS]\n");
   return 2;
 }
@@ -171,6 +178,8 @@ int main(int argc, char** argv) {
       g_driver.clockStart = static_cast<uint32_t>(v);
     } else if (a == "--trace") {
       if (!value(&g_driver.trace) || g_driver.trace < 1) return Usage();
+    } else if (a == "--trace-game") {
+      if (!value(&g_driver.traceGame) || g_driver.traceGame < 1) return Usage();
     } else if (a == "--shot" && i + 1 < argc) {
       const std::string s = argv[++i];
       const size_t colon = s.find(':');
