@@ -205,8 +205,9 @@ void LoadOrCreateHighScoreFile() {
 }
 
 void ApplySettingsPrecedence() {
-  g_bgmVolume = ClampVolume(g_cmdBgmVolume != -1 ? g_cmdBgmVolume : g_config[ConfigBgmVolume]);
-  g_seVolume = ClampVolume(g_cmdSeVolume != -1 ? g_cmdSeVolume : g_config[ConfigSeVolume]);
+  // No range test: the sound layer leaves a buffer's volume alone for a value outside 0..10000.
+  g_bgmVolume = g_cmdBgmVolume != -1 ? g_cmdBgmVolume : g_config[ConfigBgmVolume];
+  g_seVolume = g_cmdSeVolume != -1 ? g_cmdSeVolume : g_config[ConfigSeVolume];
   if (g_fullscreen == -1) g_fullscreen = g_config[ConfigFullscreen];
   if (g_rotateScreen == -1) g_rotateScreen = g_config[ConfigRotate];
   // A /j switch replaces the whole map: the others stay -1 from the start-up reset.
@@ -232,5 +233,3 @@ int SelectableDifficultyCount() {
 int ClampedConfigDifficulty() {
   return ClampInt(g_config[ConfigDifficulty], 0, SelectableDifficultyCount() - 1);
 }
-
-int ClampVolume(int volume) { return ClampInt(volume, 0, 10000); }

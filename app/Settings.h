@@ -58,6 +58,3 @@ bool WriteHighScoreFile();
 // 0..count-1.
 int SelectableDifficultyCount();
 int ClampedConfigDifficulty();
-
-// A volume from a switch or a file as it is applied: clamped into 0..10000.
-int ClampVolume(int volume);

@@ -380,6 +380,16 @@ TEST_F(MenuTest, ConfigRowsWrapAndVolumesClamp) {
   EXPECT_EQ(g_seVolume, 0);
   EXPECT_EQ(g_config[ConfigSeVolume], 0);
   EXPECT_EQ(g_config[ConfigBgmVolume], 10000);
+
+  // A volume given outside 0..10000 is stepped from where it stands, into the menu's bounds.
+  const struct { int start, d, want; } steps[] = {{-5, 1, 95}, {-5, -1, 0}, {20000, -1, 10000}, {20000, 1, 10000}};
+  for (const auto& st : steps) {
+    g_seVolume = st.start;
+    ConfigFrame();
+    ConfigFrame({st.d > 0 ? InputRight : InputLeft});
+    EXPECT_EQ(g_seVolume, st.want) << st.start << " " << st.d;
+    EXPECT_EQ(g_config[ConfigSeVolume], st.want);
+  }
 }
 
 TEST_F(MenuTest, ButtonCaptureOnTheButtonRows) {

@@ -299,20 +299,20 @@ TEST_F(SettingsTest, PrecedenceOfSwitchesOverTheFile) {
   ASSERT_TRUE(ParseCommandLine("/bv0 /sv20000 /wnd /nrm /jB7"));
   ApplySettingsPrecedence();
   EXPECT_EQ(g_bgmVolume, 0);
-  EXPECT_EQ(g_seVolume, 10000);  // clamped when applied
+  EXPECT_EQ(g_seVolume, 20000);  // as written: the sound layer leaves the volume alone
   EXPECT_EQ(g_cmdSeVolume, 20000);
   EXPECT_EQ(g_fullscreen, 0);
   EXPECT_EQ(g_rotateScreen, 0);
   for (int i = 0; i < 16; ++i) EXPECT_EQ(g_padButtonMap[i], i == 1 ? 7 : -1) << i;
 
-  // Volumes from the file are clamped too; the slots keep what they hold.
+  // Volumes from the file are taken as written too.
   ResetCommandLineValues();
   g_config[ConfigBgmVolume] = 50000;
   g_config[ConfigSeVolume] = -300;
   ASSERT_TRUE(ParseCommandLine("/bv-1"));  // -1 still means "not given"
   ApplySettingsPrecedence();
-  EXPECT_EQ(g_bgmVolume, 10000);
-  EXPECT_EQ(g_seVolume, 0);
+  EXPECT_EQ(g_bgmVolume, 50000);
+  EXPECT_EQ(g_seVolume, -300);
   EXPECT_EQ(g_config[ConfigBgmVolume], 50000);
   // Out-of-range map values pass through unchanged (they read no button).
   g_config[0] = 99;
