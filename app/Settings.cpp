@@ -230,6 +230,8 @@ int SelectableDifficultyCount() {
   return (count >= 1 && count <= 8) ? count : 4;
 }
 
-int ClampedConfigDifficulty() {
-  return ClampInt(g_config[ConfigDifficulty], 0, SelectableDifficultyCount() - 1);
+int TitleDifficultyFromConfig() {
+  const int difficulty = g_config[ConfigDifficulty];
+  if (difficulty >= 0 && difficulty < kDifficultyNames) return difficulty;
+  return ClampInt(difficulty, 0, SelectableDifficultyCount() - 1);
 }

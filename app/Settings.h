@@ -54,7 +54,9 @@ bool WriteConfigFile();
 bool WriteHighScoreFile();
 
 // Slots 18 and 19 as the menus may use them, whatever a damaged file holds: the number of
-// selectable difficulties (slot 19 when it is 1..8, else 4) and slot 18 clamped into
+// selectable difficulties (slot 19 when it is 1..8, else 4), and the title's difficulty: slot 18
+// as it stands when it is 0..15 (each has its name and its score table), else clamped into
 // 0..count-1.
+constexpr int kDifficultyNames = 16;
 int SelectableDifficultyCount();
-int ClampedConfigDifficulty();
+int TitleDifficultyFromConfig();

@@ -325,15 +325,16 @@ TEST_F(SettingsTest, DifficultyFromADamagedFile) {
     int32_t difficulty, count;
     int wantCount, wantDifficulty;
   } cases[] = {
-      {3, 4, 4, 3},  {7, 8, 8, 7},   {0, 1, 1, 0},    {5, 1, 1, 0},   {3, 0, 4, 3},
-      {3, -5, 4, 3}, {9, 9, 4, 3},   {-1, 4, 4, 0},   {63, 5, 5, 4},  {INT32_MIN, INT32_MIN, 4, 0},
-      {INT32_MAX, INT32_MAX, 4, 3},
+      // 0..15 as written, whatever the count; anything else clamped into the selectable ones.
+      {3, 4, 4, 3},   {7, 8, 8, 7},   {0, 1, 1, 0},   {5, 1, 1, 5},    {3, 0, 4, 3},
+      {3, -5, 4, 3},  {9, 9, 4, 9},   {15, 4, 4, 15}, {16, 4, 4, 3},   {-1, 4, 4, 0},
+      {63, 5, 5, 4},  {INT32_MIN, INT32_MIN, 4, 0},   {INT32_MAX, INT32_MAX, 4, 3},
   };
   for (const auto& c : cases) {
     g_config[ConfigDifficulty] = c.difficulty;
     g_config[ConfigDifficultyCount] = c.count;
     EXPECT_EQ(SelectableDifficultyCount(), c.wantCount) << c.count;
-    EXPECT_EQ(ClampedConfigDifficulty(), c.wantDifficulty) << c.difficulty << "/" << c.count;
+    EXPECT_EQ(TitleDifficultyFromConfig(), c.wantDifficulty) << c.difficulty << "/" << c.count;
     EXPECT_EQ(g_config[ConfigDifficultyCount], c.count);  // the file's value is kept
   }
 }
