@@ -281,6 +281,47 @@ TEST_F(SettingsTest, RewritesReplaceTheFileWholeAndFailSilently) {
   EXPECT_TRUE(g_messages.empty());
 }
 
+// A damaged config.dat (short, or not a file that can be read) is kept beside before its first
+// rewrite; with every name to keep it taken it is not rewritten at all.
+TEST_F(SettingsTest, DamagedConfigIsKeptBesideBeforeItsFirstRewrite) {
+  const std::vector<uint8_t> damaged(1000, 0x11);
+  WriteBytes("config.dat", damaged);
+  LoadOrCreateConfigFile();
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(WriteConfigFile());
+  ASSERT_TRUE(WriteConfigFile());
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(err, "wexla: config.dat was damaged; kept it as config.dat.bad before writing it anew\n");
+  EXPECT_EQ(ReadBytes("config.dat.bad"), damaged);
+  EXPECT_EQ(ReadBytes("config.dat").size(), 1024u);
+  EXPECT_FALSE(std::filesystem::exists("config.dat.bad1"));
+
+  // A good file loaded later is never kept.
+  LoadOrCreateConfigFile();
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(WriteConfigFile());
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+  // Every name taken (a folder counts): nothing is replaced, the damaged file stays.
+  std::filesystem::remove("config.dat.bad");
+  ASSERT_EQ(mkdir("config.dat.bad", 0755), 0);
+  for (int n = 1; n < 100; ++n) WriteBytes(("config.dat.bad" + std::to_string(n)).c_str(), {7});
+  WriteBytes("config.dat", damaged);
+  LoadOrCreateConfigFile();
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(WriteConfigFile());
+  err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("could not write config.dat: it was damaged and every name"), std::string::npos) << err;
+  EXPECT_EQ(ReadBytes("config.dat"), damaged);
+  EXPECT_EQ(ReadBytes("config.dat.bad99"), std::vector<uint8_t>{7});
+  // Once a name is free again the next rewrite keeps it there.
+  std::filesystem::remove("config.dat.bad42");
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(WriteConfigFile());
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(ReadBytes("config.dat.bad42"), damaged);
+}
+
 TEST_F(SettingsTest, PrecedenceOfSwitchesOverTheFile) {
   SetDefaultConfig(1);
   g_config[ConfigRotate] = 1;
