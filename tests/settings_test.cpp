@@ -322,6 +322,34 @@ TEST_F(SettingsTest, DamagedConfigIsKeptBesideBeforeItsFirstRewrite) {
   EXPECT_EQ(ReadBytes("config.dat.bad42"), damaged);
 }
 
+// The kept copy is a second link where the folder allows it and a byte copy across file systems;
+// either way an existing entry of the kept name is never replaced.
+TEST_F(SettingsTest, KeptCopiesNeverReplaceAnEntry) {
+  struct stat here {}, shm {};
+  const bool otherFileSystem = stat(".", &here) == 0 && stat("/dev/shm", &shm) == 0 && here.st_dev != shm.st_dev;
+  char shmTemplate[] = "/dev/shm/wexla-keep-XXXXXX";
+  const std::string shmDir = otherFileSystem && mkdtemp(shmTemplate) ? shmTemplate : "";
+  const std::vector<uint8_t> bytes = {1, 2, 3, 0, 255};
+  std::vector<std::string> sources = {"source.dat"};
+  if (!shmDir.empty()) sources.push_back(shmDir + "/source.dat");
+  for (const std::string& source : sources) {
+    SCOPED_TRACE(source);
+    WriteBytes(source.c_str(), bytes);
+    std::filesystem::remove("kept.dat");
+    bool taken = true;
+    std::string reason;
+    ASSERT_TRUE(PlatformKeepFileCopy(source.c_str(), "kept.dat", &taken, &reason)) << reason;
+    EXPECT_FALSE(taken);
+    EXPECT_EQ(ReadBytes("kept.dat"), bytes);
+    EXPECT_EQ(ReadBytes(source.c_str()), bytes);
+    WriteBytes("other.dat", {9});
+    EXPECT_FALSE(PlatformKeepFileCopy(source.c_str(), "other.dat", &taken, &reason));
+    EXPECT_TRUE(taken);
+    EXPECT_EQ(ReadBytes("other.dat"), std::vector<uint8_t>{9});
+  }
+  if (!shmDir.empty()) std::filesystem::remove_all(shmDir);
+}
+
 TEST_F(SettingsTest, PrecedenceOfSwitchesOverTheFile) {
   SetDefaultConfig(1);
   g_config[ConfigRotate] = 1;
