@@ -77,6 +77,7 @@ void MarkDamaged(DamagedFile* mark, bool damaged) {
   mark->damaged = damaged;
   mark->folder = damaged ? CurrentFolder() : std::string();
 }
+
 constexpr int kKeptNames = 100;  // NAME.bad, then NAME.bad1 to NAME.bad99
 
 void PutLE32(uint8_t* p, int32_t v) {
