@@ -1,11 +1,14 @@
 #include "platform/Platform.h"
 
 #include <SDL.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -84,19 +87,108 @@ std::FILE* PlatformOpenFile(const char* path, const char* mode) {
   return std::fopen(path, mode);
 }
 
-bool PlatformWriteFileAtomic(const char* path, const void* data, size_t size) {
+namespace {
+
+void SetReason(std::string* reason, const std::string& text) {
+  if (reason) *reason = text;
+}
+
+std::string ErrnoText(const char* what, int error) { return std::string(what) + ": " + std::strerror(error); }
+
+}  // namespace
+
+bool PlatformWriteFileAtomic(const char* path, const void* data, size_t size, std::string* reason) {
   if (!path) return false;
   struct stat st;
-  if (stat(path, &st) == 0 && !S_ISREG(st.st_mode)) return false;
+  if (stat(path, &st) == 0 && !S_ISREG(st.st_mode)) {
+    SetReason(reason, S_ISDIR(st.st_mode) ? "a folder is in its place" : "something other than a file is in its place");
+    return false;
+  }
   std::string tmp = std::string(path) + ".tmp";
   std::FILE* f = std::fopen(tmp.c_str(), "wb");
-  if (!f) return false;
+  if (!f) {
+    SetReason(reason, ErrnoText(("cannot create " + tmp).c_str(), errno));
+    return false;
+  }
+  errno = 0;
   bool ok = std::fwrite(data, 1, size, f) == size;
   ok = (std::fflush(f) == 0) && ok;
+  int error = errno;
   ok = (std::fclose(f) == 0) && ok;
-  if (!ok || std::rename(tmp.c_str(), path) != 0) {
+  if (error == 0) error = errno;
+  if (!ok) {
+    SetReason(reason, error ? ErrnoText("write failed", error) : std::string("write failed"));
+    std::remove(tmp.c_str());
+    return false;
+  }
+  if (std::rename(tmp.c_str(), path) != 0) {
+    SetReason(reason, ErrnoText(("cannot rename " + tmp).c_str(), errno));
     std::remove(tmp.c_str());
     return false;
   }
   return true;
+}
+
+bool PlatformKeepFileCopy(const char* path, const char* keep, bool* nameTaken, std::string* reason) {
+  if (nameTaken) *nameTaken = false;
+  if (!path || !keep) return false;
+  // A second link is instant and atomic, and fails rather than replace an existing entry.
+  if (link(path, keep) == 0) return true;
+  if (errno == EEXIST) {
+    if (nameTaken) *nameTaken = true;
+    SetReason(reason, ErrnoText(keep, EEXIST));
+    return false;
+  }
+  // A file system without links: copy the bytes into a file that must be new.
+  const int in = open(path, O_RDONLY);
+  if (in < 0) {
+    SetReason(reason, ErrnoText(("cannot read " + std::string(path)).c_str(), errno));
+    return false;
+  }
+  const int out = open(keep, O_WRONLY | O_CREAT | O_EXCL, 0644);
+  if (out < 0) {
+    const int error = errno;
+    close(in);
+    if (error == EEXIST && nameTaken) *nameTaken = true;
+    SetReason(reason, ErrnoText(("cannot create " + std::string(keep)).c_str(), error));
+    return false;
+  }
+  bool ok = true;
+  int error = 0;
+  char buffer[8192];
+  for (;;) {
+    const ssize_t got = read(in, buffer, sizeof buffer);
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      ok = false;
+      error = errno;
+      break;
+    }
+    for (ssize_t done = 0; ok && done < got;) {
+      const ssize_t put = write(out, buffer + done, static_cast<size_t>(got - done));
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) {
+        ok = false;
+        error = put < 0 ? errno : EIO;
+      } else {
+        done += put;
+      }
+    }
+    if (!ok) break;
+  }
+  if (ok && fsync(out) != 0) {
+    ok = false;
+    error = errno;
+  }
+  close(in);
+  if (close(out) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) {
+    unlink(keep);
+    SetReason(reason, ErrnoText(("cannot copy to " + std::string(keep)).c_str(), error));
+  }
+  return ok;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 enum MessageBoxStyle {
   MessageBoxOk = 0,           // one OK button
@@ -38,5 +39,10 @@ std::FILE* PlatformOpenFile(const char* path, const char* mode);
 bool PlatformFileExists(const char* path);      // any directory entry, a folder included
 bool PlatformRegularFileExists(const char* path);
 // Writes a whole file through a temporary file renamed over the old one, so an interrupted
-// write never loses the old contents. Returns false on any failure (the old file stays).
-bool PlatformWriteFileAtomic(const char* path, const void* data, size_t size);
+// write never loses the old contents. Returns false on any failure (the old file stays); reason,
+// when given, then says why in a few words.
+bool PlatformWriteFileAtomic(const char* path, const void* data, size_t size, std::string* reason = nullptr);
+// Keeps the regular file at path also under the name keep, which must not exist yet: an entry of
+// that name is never replaced (nameTaken is then set). The file at path stays as it is. Returns
+// false, with the reason when given, when no copy was made.
+bool PlatformKeepFileCopy(const char* path, const char* keep, bool* nameTaken, std::string* reason = nullptr);

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <cstdint>
 #include <cstdlib>
 
 #include "platform/Platform.h"
@@ -66,10 +67,12 @@ const BgmTrack* FindBgmTrack(int id) {
   return &kBgmTracks[id];
 }
 
+// A setting outside 0..10000 gives a buffer volume the buffer refuses, so it keeps the volume
+// it had: volumes from switches and files are used as they stand, without a range test.
 int32_t BufferVolume(int volume) {
-  if (volume < 0) volume = 0;
-  if (volume > 10000) volume = 10000;
-  return volume - 10000;
+  const int64_t v = static_cast<int64_t>(volume) - 10000;
+  if (v < INT32_MIN) return INT32_MIN;
+  return static_cast<int32_t>(v);
 }
 
 void MixCallback(void* mixer, Uint8* stream, int bytes) {

@@ -2,12 +2,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "app/CommandLine.h"
+#include "app/Settings.h"
 #include "platform/Platform.h"
 #include "platform/SoundMixer.h"
 #include "platform/SoundSystem.h"
@@ -362,11 +366,14 @@ TEST_F(SoundSystemTest, LoopJumpsBackByTheWindowFromTheWriteCursor) {
   EXPECT_EQ(sound_.currentBgm, BgmRanking2);
 }
 
-TEST_F(SoundSystemTest, VolumesMapToHundredthsOfADecibelAndAreClamped) {
+TEST_F(SoundSystemTest, VolumesMapToHundredthsOfADecibelOutOfRangeKeepsTheLast) {
   Start();
   sound_.PlayBgm(BgmStage3);
+  // In order: a value outside 0..10000 is refused by the buffers, which keep the one before.
   struct Case { int volume; int32_t expect; } cases[] = {
-      {0, -10000}, {10000, 0}, {8000, -2000}, {7800, -2200}, {12000, 0}, {-1, -10000}, {-50000, -10000}};
+      {0, -10000},     {10000, 0},      {8000, -2000},       {7800, -2200},  {12000, -2200},
+      {-1, -2200},     {5, -9995},      {-50000, -9995},     {10001, -9995}, {INT32_MIN, -9995},
+      {INT32_MAX, -9995}};
   for (const Case& c : cases) {
     g_bgmVolume = c.volume;
     g_seVolume = c.volume;
@@ -378,6 +385,43 @@ TEST_F(SoundSystemTest, VolumesMapToHundredthsOfADecibelAndAreClamped) {
   g_bgmVolume = 5000;
   sound_.PlayBgm(BgmStage3);  // playing the current track applies the volume again
   EXPECT_EQ(sound_.buffers[0]->GetVolume(), -5000);
+}
+
+// From the bytes of config.dat (slots 16 and 17) and the switches to the buffers: a volume outside
+// 0..10000 is never applied, so the sound keeps its start volume, full.
+TEST_F(SoundSystemTest, VolumesFromTheFileAndSwitchesAreUsedAsWritten) {
+  struct Case {
+    const char* commandLine;
+    uint8_t bgmSlot[4], seSlot[4];  // little-endian, as in the file
+    int32_t bgmExpect, seExpect;
+  } const cases[] = {
+      {"", {0x40, 0x1F, 0, 0}, {0x78, 0x1E, 0, 0}, -2000, -2200},                  // 8000, 7800
+      {"", {0xFB, 0xFF, 0xFF, 0xFF}, {0x11, 0x27, 0, 0}, 0, 0},                    // -5, 10001
+      {"", {0, 0, 0, 0}, {0x10, 0x27, 0, 0}, -10000, 0},                           // 0, 10000
+      {"", {0, 0, 0, 0x80}, {0xFF, 0xFF, 0xFF, 0x7F}, 0, 0},                       // INT32_MIN, INT32_MAX
+      {"/bv-5 /sv20000", {0x40, 0x1F, 0, 0}, {0x78, 0x1E, 0, 0}, 0, 0},
+      {"/bv0 /sv5", {0xFB, 0xFF, 0xFF, 0xFF}, {0xFB, 0xFF, 0xFF, 0xFF}, -10000, -9995},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.commandLine);
+    std::vector<uint8_t> config(1024, 0);
+    std::copy(c.bgmSlot, c.bgmSlot + 4, config.begin() + 64);
+    std::copy(c.seSlot, c.seSlot + 4, config.begin() + 68);
+    FILE* f = std::fopen("config.dat", "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(config.data(), 1, config.size(), f);
+    std::fclose(f);
+    ResetCommandLineValues();
+    ASSERT_TRUE(ParseCommandLine(c.commandLine));
+    LoadOrCreateConfigFile();
+    ApplySettingsPrecedence();
+    Start();
+    sound_.PlayBgm(BgmStage3);
+    EXPECT_EQ(sound_.buffers[0]->GetVolume(), c.bgmExpect);
+    for (int id : {SeShot, SeVolume}) EXPECT_EQ(sound_.buffers[id]->GetVolume(), c.seExpect) << id;
+    sound_.Release();
+  }
+  ResetCommandLineValues();
 }
 
 TEST_F(SoundSystemTest, LoadWaveTakesOnlyPlainPcm) {
