@@ -1,7 +1,7 @@
 #pragma once
 // What the whole-stage plays share: a ticking clock, a fixture that runs the real frame loop on
 // recording graphics, no sound device and scripted keys in a temporary folder holding the stage
-// files, and a dodging pilot.
+// files, and the headless driver's dodging pilot.
 
 #include <gtest/gtest.h>
 
