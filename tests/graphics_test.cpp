@@ -102,8 +102,10 @@ TEST_F(RecordingGraphics, BindRules) {
       {1, true, 1, true},     {1, false, 1, true},  // the second draw with slot 1 binds nothing
       {-1, true, -1, false},  {5, true, 5, false},  // an empty slot: vertex colours only
       {2, true, 2, true},
-      {16, false, 2, false},  // out of range: binding kept, drawn untextured
-      {-7, false, 2, false},  {2, false, 2, true},
+      {16, false, 2, true},  // out of range: binding kept and drawn with it
+      {-7, false, 2, true},   {2, false, 2, true},  {-1, true, -1, false},
+      {1000, false, -1, false},  // out of range with nothing bound: still nothing
+      {5, true, 5, false},    {-2, false, 5, false},  // the bound slot is empty
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(s.slot);
@@ -116,6 +118,7 @@ TEST_F(RecordingGraphics, BindRules) {
     ASSERT_EQ(draws.size(), 1u);
     EXPECT_EQ(draws[0].slot, s.slot);
     EXPECT_EQ(draws[0].textured, s.textured);
+    EXPECT_EQ(draws[0].boundSlot, s.current);
   }
   ASSERT_TRUE(g.EndFrame());
   // Each frame forgets the binding.
