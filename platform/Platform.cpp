@@ -11,6 +11,7 @@
 namespace {
 bool g_messageBoxesEnabled = true;
 PlatformClockFn g_clock = nullptr;
+PlatformSleepFn g_sleep = nullptr;
 PlatformMessageHook g_messageHook = nullptr;
 }  // namespace
 
@@ -60,12 +61,15 @@ uint32_t PlatformMilliseconds() {
 }
 
 void PlatformSleepMilliseconds(uint32_t ms) {
+  if (g_sleep) return g_sleep(ms);
   if (g_clock) return;  // the virtual clock never waits
   timespec ts{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
   nanosleep(&ts, nullptr);
 }
 
 void PlatformSetClock(PlatformClockFn clock) { g_clock = clock; }
+
+void PlatformSetSleep(PlatformSleepFn sleep) { g_sleep = sleep; }
 
 bool PlatformFileExists(const char* path) {
   struct stat st;

@@ -32,6 +32,9 @@ uint32_t PlatformMilliseconds();
 void PlatformSleepMilliseconds(uint32_t ms);
 using PlatformClockFn = uint32_t (*)();
 void PlatformSetClock(PlatformClockFn clock);  // null restores the real clock
+// With a virtual clock the sleep does nothing unless a sleep function is set (tests).
+using PlatformSleepFn = void (*)(uint32_t ms);
+void PlatformSetSleep(PlatformSleepFn sleep);  // null: back to the default
 
 // fopen that refuses anything that exists but is not a regular file (a folder, a device).
 std::FILE* PlatformOpenFile(const char* path, const char* mode);
