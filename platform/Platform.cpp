@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <set>
 #include <string>
 
 namespace {
@@ -70,6 +71,20 @@ void PlatformSleepMilliseconds(uint32_t ms) {
 void PlatformSetClock(PlatformClockFn clock) { g_clock = clock; }
 
 void PlatformSetSleep(PlatformSleepFn sleep) { g_sleep = sleep; }
+
+namespace {
+std::set<std::string>& ReportedFiles() {
+  static std::set<std::string> files;
+  return files;
+}
+}  // namespace
+
+void PlatformReportUnloadableFile(const char* path, const char* reason) {
+  if (!path || !ReportedFiles().insert(path).second) return;
+  std::fprintf(stderr, "wexla: %s: %s\n", path, reason ? reason : "unreadable");
+}
+
+void PlatformForgetReportedFiles() { ReportedFiles().clear(); }
 
 bool PlatformFileExists(const char* path) {
   struct stat st;

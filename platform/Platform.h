@@ -36,6 +36,11 @@ void PlatformSetClock(PlatformClockFn clock);  // null restores the real clock
 using PlatformSleepFn = void (*)(uint32_t ms);
 void PlatformSetSleep(PlatformSleepFn sleep);  // null: back to the default
 
+// One line on standard error for a data file the game goes on without: "wexla: PATH: REASON".
+// Each file is reported once per run (music is loaded again at every track change).
+void PlatformReportUnloadableFile(const char* path, const char* reason);
+void PlatformForgetReportedFiles();  // tests
+
 // fopen that refuses anything that exists but is not a regular file (a folder, a device).
 std::FILE* PlatformOpenFile(const char* path, const char* mode);
 bool PlatformFileExists(const char* path);      // any directory entry, a folder included
