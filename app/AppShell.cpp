@@ -53,6 +53,7 @@ void MessageLoop(Graphics& gfx, SoundSystem& sound, JoystickInput& joystick, Gam
 }  // namespace
 
 int RunApplication(int argc, char** argv, const AppOptions& options) {
+  PlatformInstallTerminationHandlers();
   PlatformEnableMessageBoxes(options.messageBoxes);
   SelectGraphicsBackend(options.graphics);
 

@@ -1,10 +1,13 @@
 #include "platform/Platform.h"
 
 #include <SDL.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <set>
 #include <string>
@@ -103,8 +106,57 @@ std::FILE* PlatformOpenFile(const char* path, const char* mode) {
   return std::fopen(path, mode);
 }
 
+namespace {
+// Lock-free atomics: safe in a handler, and seen by the audio thread should the signal land there.
+std::atomic<int> g_fileWrites{0};
+std::atomic<int> g_pendingSignal{0};
+
+// Ends the program as the signal's default action would. Inside the handler the signal is
+// blocked, so it is unblocked first.
+[[noreturn]] void DieBySignal(int sig) {
+  signal(sig, SIG_DFL);
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, sig);
+  pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+  raise(sig);
+  _exit(128 + sig);  // not reached
+}
+
+void OnTerminationSignal(int sig) {
+  if (g_fileWrites.load() > 0) {
+    g_pendingSignal.store(sig);
+    return;
+  }
+  DieBySignal(sig);
+}
+}  // namespace
+
+void PlatformInstallTerminationHandlers() {
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  struct sigaction action {};
+  action.sa_handler = OnTerminationSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+}
+
+void PlatformBeginFileWrite() { g_fileWrites.fetch_add(1); }
+
+void PlatformEndFileWrite() {
+  if (g_fileWrites.fetch_sub(1) == 1) {
+    const int sig = g_pendingSignal.exchange(0);
+    if (sig != 0) DieBySignal(sig);
+  }
+}
+
 bool PlatformWriteFileAtomic(const char* path, const void* data, size_t size) {
   if (!path) return false;
+  struct WriteBracket {
+    WriteBracket() { PlatformBeginFileWrite(); }
+    ~WriteBracket() { PlatformEndFileWrite(); }
+  } bracket;
   struct stat st;
   if (stat(path, &st) == 0 && !S_ISREG(st.st_mode)) return false;
   std::string tmp = std::string(path) + ".tmp";

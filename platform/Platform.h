@@ -45,6 +45,15 @@ void PlatformForgetReportedFiles();  // tests
 std::FILE* PlatformOpenFile(const char* path, const char* mode);
 bool PlatformFileExists(const char* path);      // any directory entry, a folder included
 bool PlatformRegularFileExists(const char* path);
+// SIGTERM and SIGINT end the program at once, except while a file is being written: then they
+// end it right after the write. Installed once at start-up, before SDL, which would otherwise
+// turn them into quit events that a busy loop never reads.
+void PlatformInstallTerminationHandlers();
+// Brackets a file write; a termination signal that arrives inside is acted on at the end.
+// Nests. The atomic writer below uses it.
+void PlatformBeginFileWrite();
+void PlatformEndFileWrite();
+
 // Writes a whole file through a temporary file renamed over the old one, so an interrupted
 // write never loses the old contents. Returns false on any failure (the old file stays).
 bool PlatformWriteFileAtomic(const char* path, const void* data, size_t size);
