@@ -161,13 +161,17 @@ ReadResult ReadSettingsFile(const SettingsFile& file, std::vector<uint8_t>* byte
 // Step 4, only for a missing file: a plain write (there are no old contents to keep), so both
 // of its messages can tell what went wrong.
 void CreateSettingsFile(const SettingsFile& file, const std::vector<uint8_t>& bytes) {
+  // A termination signal waits until the new file is whole.
+  PlatformBeginFileWrite();
   std::FILE* f = PlatformOpenFile(file.path, "wb");
   if (!f) {
+    PlatformEndFileWrite();
     PlatformMessageBox(file.createFailed, kWriteFailed, MessageBoxOk);
     return;
   }
   const size_t written = std::fwrite(bytes.data(), file.recordSize, file.records, f);
   const bool closed = std::fclose(f) == 0;  // a failed flush loses data as surely as a short write
+  PlatformEndFileWrite();
   if (written < file.records || !closed)
     PlatformMessageBox(file.createShort, kWriteFailed, MessageBoxOk);
 }

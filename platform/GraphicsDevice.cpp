@@ -2,7 +2,10 @@
 
 #include <SDL.h>
 
+#include <cstdio>
 #include <cstring>
+
+#include "platform/Platform.h"
 
 GraphicsRecorder g_graphicsRecorder;
 
@@ -205,16 +208,63 @@ bool ResetGraphicsDevice(GraphicsDevice* d, const GraphicsPresentParams& params)
 
 // ---- textures ----
 
-SDL_Surface* LoadKeyedSurface(const char* path) {
-  if (!path) return nullptr;
+const char* CheckBmpHeader(const char* path) {
+  if (!path || !PlatformFileExists(path)) return "missing";
+  std::FILE* f = PlatformOpenFile(path, "rb");
+  if (!f) return "unreadable";
+  uint8_t h[54] = {};
+  const size_t got = std::fread(h, 1, sizeof h, f);
+  long length = -1;
+  if (std::fseek(f, 0, SEEK_END) == 0) length = std::ftell(f);
+  std::fclose(f);
+  if (length < 0) return "unreadable";
+  auto u16 = [&](int at) { return static_cast<uint32_t>(h[at] | h[at + 1] << 8); };
+  auto u32 = [&](int at) { return u16(at) | u16(at + 2) << 16; };
+  if (got < 26 || h[0] != 'B' || h[1] != 'M') return "not a BMP";
+  const uint32_t dataOffset = u32(10);
+  const uint32_t headerSize = u32(14);
+  int64_t width = 0, height = 0;
+  uint32_t depth = 0, compression = 0;
+  if (headerSize == 12) {
+    width = u16(18);
+    height = u16(20);
+    depth = u16(24);
+  } else if (headerSize >= 40 && headerSize <= 124 && got >= 34) {
+    width = static_cast<int32_t>(u32(18));
+    height = static_cast<int32_t>(u32(22));  // negative: rows top-down
+    depth = u16(28);
+    compression = u32(30);
+  } else {
+    return "not a BMP";
+  }
+  if (height < 0) height = -height;
+  if (width <= 0 || height == 0) return "not a BMP";
+  if (depth != 1 && depth != 4 && depth != 8 && depth != 16 && depth != 24 && depth != 32) return "not a BMP";
+  if (width > kMaxImageSide || height > kMaxImageSide) return "too large";
+  if (compression == 0 || compression == 3) {  // plain rows: the file must hold them all
+    const int64_t rowBytes = (width * depth + 31) / 32 * 4;
+    if (static_cast<int64_t>(dataOffset) + rowBytes * height > length) return "truncated";
+  }
+  return nullptr;
+}
+
+SDL_Surface* LoadKeyedSurface(const char* path, const char** why) {
+  const char* unused = nullptr;
+  if (!why) why = &unused;
+  *why = CheckBmpHeader(path);
+  if (*why) return nullptr;
   SDL_Surface* loaded = SDL_LoadBMP(path);
+  *why = "not a BMP";
   if (!loaded) return nullptr;
   SDL_Surface* s = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
   SDL_FreeSurface(loaded);
+  *why = "out of memory";
   if (!s) return nullptr;
+  *why = nullptr;
   if (SDL_MUSTLOCK(s)) SDL_LockSurface(s);
   for (int y = 0; y < s->h; ++y) {
-    uint32_t* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(s->pixels) + y * s->pitch);
+    uint32_t* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(s->pixels) +
+                                                static_cast<size_t>(y) * static_cast<size_t>(s->pitch));
     for (int x = 0; x < s->w; ++x)
       row[x] = (row[x] & 0x00FFFFFFu) == 0 ? 0u : (row[x] | 0xFF000000u);
   }
@@ -224,8 +274,8 @@ SDL_Surface* LoadKeyedSurface(const char* path) {
 
 namespace {
 // Atlases are used as 640x480 textures whatever the file's size, stretched with a linear filter.
-SDL_Surface* LoadAtlasSurface(const char* path) {
-  SDL_Surface* s = LoadKeyedSurface(path);
+SDL_Surface* LoadAtlasSurface(const char* path, const char** why) {
+  SDL_Surface* s = LoadKeyedSurface(path, why);
   if (!s || (s->w == FrameWidth && s->h == FrameHeight)) return s;
   SDL_Surface* sized = SDL_CreateRGBSurfaceWithFormat(0, FrameWidth, FrameHeight, 32, SDL_PIXELFORMAT_ARGB8888);
   if (sized && SDL_SoftStretchLinear(s, nullptr, sized, nullptr) != 0) {
@@ -233,6 +283,7 @@ SDL_Surface* LoadAtlasSurface(const char* path) {
     sized = nullptr;
   }
   SDL_FreeSurface(s);
+  if (!sized) *why = "out of memory";
   return sized;
 }
 }  // namespace
@@ -240,8 +291,13 @@ SDL_Surface* LoadAtlasSurface(const char* path) {
 GraphicsTexture* LoadGraphicsTexture(GraphicsDevice* d, const char* path) {
   if (!d) return nullptr;
   if (Recording(d)) g_graphicsRecorder.textureLoads++;
-  SDL_Surface* s = LoadAtlasSurface(path);
-  if (!s) return nullptr;
+  const char* why = nullptr;
+  SDL_Surface* s = LoadAtlasSurface(path, &why);
+  if (!s) {
+    // The game goes on with the slot empty; say which file and why.
+    PlatformReportUnloadableFile(path, why);
+    return nullptr;
+  }
   GraphicsTexture* t = new GraphicsTexture;
   if (Recording(d)) {
     t->serial = g_graphicsRecorder.textureLoads;

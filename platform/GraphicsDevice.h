@@ -135,9 +135,17 @@ void DevicePresent(GraphicsDevice* device);
 // The last picture, 640x480 pixels as 0xAARRGGBB (alpha 0xFF). False without pixels.
 bool DeviceReadPixels(GraphicsDevice* device, uint32_t* argb);
 
+// Images the game loads are at most this wide and high; a header claiming more is a bad file.
+constexpr int kMaxImageSide = 1024;
+
+// Why a BMP file cannot be loaded, judged from its header before anything is allocated:
+// "missing", "unreadable", "not a BMP", "too large" or "truncated"; null when it looks sound.
+const char* CheckBmpHeader(const char* path);
+
 // The BMP loader: ARGB8888 with opaque black made fully transparent and everything else opaque.
-// Not resized. Null when the file does not load. Free with SDL_FreeSurface.
-SDL_Surface* LoadKeyedSurface(const char* path);
+// Not resized. Null when the file does not load, with the reason in `why` when given.
+// Free with SDL_FreeSurface.
+SDL_Surface* LoadKeyedSurface(const char* path, const char** why = nullptr);
 
 // ---- recording backend ----
 enum RecordedCallKind { RecordedBind, RecordedDraw, RecordedClear, RecordedPresent };

@@ -184,6 +184,44 @@ TEST_F(FrameLoop, PacingEndsOnTicksAndCountsFrames) {
   EXPECT_EQ(g_prevFrameTime, g_fakeNow);
 }
 
+// Near the wrap of the tick product (71,582,788 ms) and of the clock itself, frames end on the
+// same milliseconds whether the wait sleeps or spins, and every frame sleeps for most of it.
+TEST_F(FrameLoop, PacingSleepsAcrossBothWraps) {
+  static std::vector<uint32_t> slept;
+  auto frameEnds = [&](uint32_t start, bool sleeping) {
+    PlatformSetSleep(sleeping ? +[](uint32_t ms) {
+      slept.back() += ms;
+      g_fakeNow += ms;
+    } : nullptr);
+    g_fakeNow = start;
+    g_prevFrameTime = start;
+    std::vector<uint32_t> ends;
+    slept.clear();
+    for (int i = 0; i < 40; ++i) {
+      slept.push_back(0);
+      Frame();
+      ends.push_back(g_prevFrameTime);
+    }
+    PlatformSetSleep(nullptr);
+    return ends;
+  };
+  for (uint32_t start : {71582788u - 300u, 0xFFFFFFFFu - 300u}) {
+    SCOPED_TRACE(start);
+    const std::vector<uint32_t> spun = frameEnds(start, false);
+    const std::vector<uint32_t> ends = frameEnds(start, true);
+    EXPECT_EQ(ends, spun);
+    uint32_t prev = start;
+    for (size_t i = 0; i < ends.size(); ++i) {
+      const uint32_t tick = ends[i] * 60u / 1000u;
+      EXPECT_NE(tick, prev * 60u / 1000u) << i;       // a new tick
+      EXPECT_NE((ends[i] - 1) * 60u / 1000u, tick) << i;  // at its first millisecond
+      EXPECT_GE(slept[i] + 4, ends[i] - prev) << i;    // asleep for all but the last ms
+      prev = ends[i];
+    }
+    EXPECT_LT(ends.back() * 60u, start * 60u);  // the run crossed the wrap of the product
+  }
+}
+
 // The player through the real frame loop: the fly-in, steering left into the wall with the shot
 // held, a bullet field made at frame 360, then steering right through it; two runs give the
 // same world frame by frame.

@@ -174,19 +174,22 @@ TEST(SoundMixer, RefusesUnusableBuffers) {
 void WriteWaveFile(const std::string& path, uint16_t channels, uint32_t frames, uint16_t tag = 1) {
   const uint32_t block = channels * 2u;
   const uint32_t data = frames * block;
+  const uint32_t fmtSize = tag == 1 ? 16 : 18;  // other tags carry the extra-size word
+  const uint32_t head = 28 + fmtSize;
   std::vector<uint8_t> b;
-  b.reserve(44 + data);
+  b.reserve(head + data);
   auto p16 = [&b](uint32_t v) { b.push_back(static_cast<uint8_t>(v)); b.push_back(static_cast<uint8_t>(v >> 8)); };
   auto p32 = [&p16](uint32_t v) { p16(v & 0xFFFF); p16(v >> 16); };
   auto id = [&b](const char* s) { for (int k = 0; k < 4; ++k) b.push_back(static_cast<uint8_t>(s[k])); };
-  id("RIFF"); p32(36 + data); id("WAVE"); id("fmt "); p32(16);
+  id("RIFF"); p32(head - 8 + data); id("WAVE"); id("fmt "); p32(fmtSize);
   p16(tag); p16(channels); p32(22050); p32(22050 * block); p16(block); p16(16);
+  if (tag != 1) p16(0);
   id("data"); p32(data);
   b.resize(b.size() + data, 0);
   // Frame i holds i (mod 32768) in every channel, so positions can be read back from samples.
   for (uint32_t i = 0; i < frames; ++i)
     for (uint32_t c = 0; c < channels; ++c) {
-      const size_t at = 44 + static_cast<size_t>(i) * block + c * 2;
+      const size_t at = head + static_cast<size_t>(i) * block + c * 2;
       b[at] = static_cast<uint8_t>(i & 0xFF);
       b[at + 1] = static_cast<uint8_t>((i >> 8) & 0x7F);
     }
@@ -424,21 +427,52 @@ TEST_F(SoundSystemTest, VolumesFromTheFileAndSwitchesAreUsedAsWritten) {
   ResetCommandLineValues();
 }
 
+// Files that do not load leave silence and one line on standard error naming file and reason.
 TEST_F(SoundSystemTest, LoadWaveTakesOnlyPlainPcm) {
-  Start();
+  PlatformForgetReportedFiles();
+  testing::internal::CaptureStderr();
+  Start();  // every effect but the graze is there
   WriteWaveFile("good.wav", 2, 10);
   WriteWaveFile("float.wav", 1, 10, 3);
   WriteWaveFile("three.wav", 3, 10);
   WriteWaveFile("empty.wav", 1, 0);
+  std::FILE* f = std::fopen("text.wav", "wb");
+  std::fputs("not a sound", f);
+  std::fclose(f);
   SoundBuffer* good = sound_.LoadWave("good.wav");
   ASSERT_NE(good, nullptr);
   EXPECT_EQ(good->Bytes(), 40u);
   EXPECT_EQ(good->Format().channels, 2);
   good->Release();
-  for (const char* bad : {"float.wav", "three.wav", "empty.wav", "missing.wav", "se"})
-    EXPECT_EQ(sound_.LoadWave(bad), nullptr) << bad;
+  struct Case {
+    const char* path;
+    const char* line;
+  } cases[] = {
+      {"float.wav", "wexla: float.wav: not PCM\n"},
+      {"three.wav", "wexla: three.wav: PCM of a kind that cannot be played\n"},
+      {"empty.wav", "wexla: empty.wav: no usable sound data\n"},
+      {"text.wav", "wexla: text.wav: not a RIFF WAVE file\n"},
+      {"missing.wav", "wexla: missing.wav: missing\n"},
+      {"se", "wexla: se: unreadable\n"},  // a folder
+  };
+  std::string expected = "wexla: se/scratch.wav: missing\n";
+  for (const Case& c : cases) {
+    EXPECT_EQ(sound_.LoadWave(c.path), nullptr) << c.path;
+    EXPECT_EQ(sound_.LoadWave(c.path), nullptr) << c.path;  // reported once
+    expected += c.line;
+  }
+  // Music: a missing track stays silent and is named once, however often it is asked for.
+  for (int i = 0; i < 2; ++i) {
+    sound_.PlayBgm(BgmStage1);
+    EXPECT_EQ(sound_.buffers[0], nullptr);
+    sound_.PlayBgm(BgmStage3);
+    EXPECT_NE(sound_.buffers[0], nullptr);
+  }
+  expected += "wexla: bgm/stage01_22so.wav: missing\n";
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), expected);
   EXPECT_EQ(g_waveFile, nullptr);  // closed on every path
   EXPECT_EQ(g_waveFormat, nullptr);
+  PlatformForgetReportedFiles();
 }
 
 }  // namespace
