@@ -65,6 +65,11 @@ bool CreateDeviceTextures(GraphicsDevice* d) {
 }  // namespace
 
 void SelectGraphicsBackend(GraphicsBackend backend) { g_selectedBackend = backend; }
+void PreferSoftwareRenderer() {
+  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+  // Else the window's surface would be shown through a GL renderer of its own.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+}
 GraphicsBackend SelectedGraphicsBackend() { return g_selectedBackend; }
 
 void NoteGraphicsReset() { g_resetPending = true; }
@@ -94,10 +99,12 @@ GraphicsSystem* CreateGraphicsSystem(GraphicsBackend backend) {
     if (backend == GraphicsBackendOffscreen && SDL_WasInit(SDL_INIT_VIDEO) == 0)
       SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
-    // Mesa's GL drivers lose what they allocated when unloaded, so the first start keeps the
-    // video subsystem and the GL library loaded until the process ends.
+    // Mesa's GL drivers lose what they allocated when unloaded, so the first start that may use
+    // GL keeps the video subsystem and the GL library loaded until the process ends.
+    const char* driver = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+    const bool softwareOnly = driver && SDL_strcasecmp(driver, "software") == 0;
     static bool keptLoaded = false;
-    if (!keptLoaded) {
+    if (!keptLoaded && !softwareOnly) {
       keptLoaded = true;
       SDL_InitSubSystem(SDL_INIT_VIDEO);
       SDL_GL_LoadLibrary(nullptr);  // without GL the renderer falls back to software

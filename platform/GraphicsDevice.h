@@ -26,6 +26,9 @@ enum GraphicsBackend {
 };
 
 void SelectGraphicsBackend(GraphicsBackend backend);
+// Asks SDL for its software renderer (the SDL_RENDER_DRIVER environment variable still wins).
+// With it no OpenGL library is loaded: for pictures only saved to files.
+void PreferSoftwareRenderer();
 GraphicsBackend SelectedGraphicsBackend();
 
 // The device kinds tried in this order; they stand for hardware vertex processing, software
