@@ -297,6 +297,7 @@ void DeviceFlushQuads(GraphicsDevice* d) {
   SDL_RenderGeometry(d->renderer, d->batchTexture, d->batchVertices.data(), static_cast<int>(d->batchVertices.size()),
                      d->batchIndices.data(), static_cast<int>(d->batchIndices.size()));
   d->geometryCalls++;
+  d->quadsSent += static_cast<long>(d->batchIndices.size() / 6);
   d->batchVertices.clear();
   d->batchIndices.clear();
 }

@@ -113,6 +113,7 @@ struct GraphicsDevice {
   std::vector<SDL_Vertex> batchVertices;
   std::vector<int> batchIndices;
   long geometryCalls = 0;  // geometry calls made since the device was created
+  long quadsSent = 0;      // and the quads in them
 };
 
 // Render and device resets reported by the window's events; the cooperative level reports them

@@ -87,11 +87,13 @@ struct FrameTimes {
   double stepUs[FrameStepCount] = {};  // the last entry: the whole logic of the frame
   double drawUs = 0;
   long geometryCalls = 0;
+  long quads = 0;
 };
 
 void TimedFrame(Graphics* gfx, SoundSystem* sound, JoystickInput* joystick, GameWorld* world, FrameTimes* out) {
   std::fill(std::begin(g_stepNs), std::end(g_stepNs), 0);
   const long calls = gfx->device ? gfx->device->geometryCalls : 0;
+  const long quads = gfx->device ? gfx->device->quadsSent : 0;
   ++g_clockTick;
   const int64_t start = NowNs();
   g_stepMark = start;
@@ -102,6 +104,7 @@ void TimedFrame(Graphics* gfx, SoundSystem* sound, JoystickInput* joystick, Game
   out->stepUs[FrameStepLogicEnd] = static_cast<double>(g_logicEnd - start) / 1000.0;
   out->drawUs = static_cast<double>(end - g_logicEnd) / 1000.0;
   out->geometryCalls = (gfx->device ? gfx->device->geometryCalls : 0) - calls;
+  out->quads = (gfx->device ? gfx->device->quadsSent : 0) - quads;
 }
 
 // ---- statistics ----
@@ -214,7 +217,30 @@ struct GameRun {
   std::vector<double> step[FrameStepCount];
   std::vector<double> draw;
   std::vector<double> calls;
+  std::vector<std::string> drawnFrame;  // what each drawn frame held, for the heaviest ones
+  std::vector<std::string> frame;       // the same for every frame
 };
+
+std::string Describe(long n, const GameWorld* w, long quads) {
+  char text[160];
+  std::snprintf(text, sizeof text, "frame %ld scene %d stage %d: %d enemies, %d bullets, %d effects, %d shots, %ld quads",
+                n, g_scene, g_stage, w->enemies.count, w->bullets.count, w->effects.count, w->shots.count, quads);
+  return text;
+}
+
+// The heaviest entries of v, described.
+std::vector<std::string> Heaviest(const std::vector<double>& v, const std::vector<std::string>& what, int k) {
+  std::vector<size_t> idx(v.size());
+  for (size_t i = 0; i < idx.size(); ++i) idx[i] = i;
+  std::sort(idx.begin(), idx.end(), [&](size_t a, size_t b) { return v[a] > v[b]; });
+  std::vector<std::string> out;
+  for (size_t i = 0; i < idx.size() && static_cast<int>(i) < k && idx[i] < what.size(); ++i) {
+    char t[64];
+    std::snprintf(t, sizeof t, "%.0f us, ", v[idx[i]]);
+    out.push_back(t + what[idx[i]]);
+  }
+  return out;
+}
 
 // Plays a replay file as a command-line replay does, up to the first frame of the game-end
 // scene (the frame that writes its files). Every drawEvery-th frame is drawn (0: none).
@@ -232,9 +258,11 @@ GameRun PlayReplay(Graphics* gfx, const std::string& path, int drawEvery, long m
     FrameTimes t;
     TimedFrame(gfx, &g_sound, &g_joystick, world, &t);
     for (int i = 0; i < FrameStepCount; ++i) r.step[i].push_back(t.stepUs[i]);
+    r.frame.push_back(Describe(n, world, t.quads));
     if (draw) {
       r.draw.push_back(t.drawUs);
       r.calls.push_back(static_cast<double>(t.geometryCalls));
+      r.drawnFrame.push_back(r.frame.back());
     }
     r.frames = n;
     if (g_scene == SceneGameEnd) break;
@@ -360,11 +388,13 @@ struct Row {
 class Report {
  public:
   std::vector<std::string> sections;
-  std::deque<std::deque<Row>> rows;  // deques: the rows handed out stay where they are
+  std::deque<std::deque<Row>> rows;
+  std::vector<std::vector<std::string>> notes;  // deques: the rows handed out stay where they are
 
   void Section(const std::string& s) {
     sections.push_back(s);
     rows.emplace_back();
+    notes.emplace_back();
   }
   Row& Add(const std::string& name, const std::string& unit, double budget = 0, bool atMost = true) {
     rows.back().push_back(Row{name, Figure(), unit, budget, atMost});
@@ -386,6 +416,7 @@ class Report {
         std::printf("  %-44s %12.2f %12.2f  %-8s %s\n", r.name.c_str(), r.value.Min(), r.value.Median(), r.unit.c_str(),
                     budget);
       }
+      for (const std::string& n : notes[s]) std::printf("  heaviest: %s\n", n.c_str());
     }
   }
 
@@ -535,6 +566,7 @@ int main(int argc, char** argv) {
     // repeats is its cost without the machine's other work, and the heaviest of those is judged.
     Row& heaviestMin = report.Add("logic per frame, max of per-frame minimum", "us", kLogicBudgetUs);
     std::vector<double> frameMin;
+    std::vector<std::string> lastFrames;
     std::vector<Row*> steps;
     for (int i = 0; i < FrameStepLogicEnd; ++i)
       steps.push_back(&report.Add(std::string("  ") + kStepNames[i] + " median", "us"));
@@ -556,6 +588,7 @@ int main(int argc, char** argv) {
       p99.value.Add(s.p99);
       heaviest.value.Add(s.max);
       const std::vector<double>& logic = run.step[FrameStepLogicEnd];
+      lastFrames = run.frame;
       if (frameMin.empty()) frameMin = logic;
       for (size_t f = 0; f < frameMin.size() && f < logic.size(); ++f) frameMin[f] = std::min(frameMin[f], logic[f]);
       for (int i = 0; i < FrameStepLogicEnd; ++i) {
@@ -565,6 +598,7 @@ int main(int argc, char** argv) {
       }
     }
     heaviestMin.value.Add(Summarise(frameMin).max);
+    if (!frameMin.empty()) report.notes.back() = Heaviest(frameMin, lastFrames, 3);
     for (bool software : {true, false}) {
       Device d(software);
       if (!d.ok || (!software && d.driver == "software")) continue;
@@ -588,7 +622,10 @@ int main(int argc, char** argv) {
         if (frameMin.empty()) frameMin = run.draw;
         for (size_t f = 0; f < frameMin.size() && f < run.draw.size(); ++f)
           frameMin[f] = std::min(frameMin[f], run.draw[f]);
-        if (r + 1 == o.repeat) dxMin.value.Add(Summarise(frameMin).max);
+        if (r + 1 == o.repeat) {
+          dxMin.value.Add(Summarise(frameMin).max);
+          report.notes.back() = Heaviest(frameMin, run.drawnFrame, 3);
+        }
         const Stats c = Summarise(run.calls);
         cm.value.Add(c.median);
         cx.value.Add(c.max);
