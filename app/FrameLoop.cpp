@@ -30,6 +30,8 @@ int g_framesThisSecond = 0;
 uint32_t g_frameTime = 0;
 uint32_t g_prevFrameTime = 0;
 
+void (*g_frameStepHook)(int step) = nullptr;
+
 int g_difficulty = 4;
 int g_stage = 1;
 
@@ -49,6 +51,10 @@ int StartPowerForDifficulty(int difficulty) {
 }
 
 namespace {
+
+void StepDone(FrameStep step) {
+  if (g_frameStepHook) g_frameStepHook(step);
+}
 
 bool LivePressed(int index) { return g_inputHeldFrames[index] == 1; }
 
@@ -126,13 +132,21 @@ void RunPlayScene(SoundSystem* sound, GameWorld* world) {
     CloseReplayRecording(world, g_gameFrame);
   }
   UpdatePlayer(world);
+  StepDone(FrameStepPlayer);
   UpdatePlayerShots(world);
+  StepDone(FrameStepShots);
   RunStageScript(world);
+  StepDone(FrameStepScript);
   UpdateEnemySpawners(world);
+  StepDone(FrameStepSpawners);
   UpdateEnemies(world);
+  StepDone(FrameStepEnemies);
   UpdateEnemyBullets(world);
+  StepDone(FrameStepBullets);
   UpdateItems(world);
+  StepDone(FrameStepItems);
   UpdateEffects(world);
+  StepDone(FrameStepEffects);
   if (LivePressed(InputEscape)) {
     if (g_cmdPlayReplay == 1) {
       g_quitRequested = 1;
@@ -219,6 +233,7 @@ void RunFrame(Graphics* gfx, SoundSystem* sound, JoystickInput* joystick, GameWo
   PollInput(pad);
   if (g_scene >= 10) RunMenuScene(sound, world, pad);
   else RunPlayScene(sound, world);
+  StepDone(FrameStepLogicEnd);
   int k = FastForwardFactor();
   if (!g_deviceLost && (k == 0 || g_sceneFrame % k == 0)) {
     if (!gfx->BeginFrame()) {

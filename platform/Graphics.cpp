@@ -26,6 +26,7 @@ Graphics::~Graphics() {
 }
 
 void Graphics::ReleaseTextureSlots() {
+  DeviceFlushQuads(device);  // the waiting quads may use these textures
   for (GraphicsTexture*& t : textures) {
     ReleaseGraphicsTexture(t);
     t = nullptr;

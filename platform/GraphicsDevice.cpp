@@ -68,6 +68,11 @@ bool CreateDeviceTextures(GraphicsDevice* d) {
 }  // namespace
 
 void SelectGraphicsBackend(GraphicsBackend backend) { g_selectedBackend = backend; }
+void PreferSoftwareRenderer() {
+  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+  // Else the window's surface would be shown through a GL renderer of its own.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+}
 GraphicsBackend SelectedGraphicsBackend() { return g_selectedBackend; }
 
 void NoteGraphicsReset() { g_resetPending = true; }
@@ -97,10 +102,12 @@ GraphicsSystem* CreateGraphicsSystem(GraphicsBackend backend) {
     if (backend == GraphicsBackendOffscreen && SDL_WasInit(SDL_INIT_VIDEO) == 0)
       SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
-    // Mesa's GL drivers lose what they allocated when unloaded, so the first start keeps the
-    // video subsystem and the GL library loaded until the process ends.
+    // Mesa's GL drivers lose what they allocated when unloaded, so the first start that may use
+    // GL keeps the video subsystem and the GL library loaded until the process ends.
+    const char* driver = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+    const bool softwareOnly = driver && SDL_strcasecmp(driver, "software") == 0;
     static bool keptLoaded = false;
-    if (!keptLoaded) {
+    if (!keptLoaded && !softwareOnly) {
       keptLoaded = true;
       SDL_InitSubSystem(SDL_INIT_VIDEO);
       SDL_GL_LoadLibrary(nullptr);  // without GL the renderer falls back to software
@@ -176,6 +183,8 @@ GraphicsDevice* CreateGraphicsDevice(GraphicsSystem* system, SDL_Window* window,
 void ReleaseGraphicsDevice(GraphicsDevice* d) {
   if (!d) return;
   if (!Recording(d)) {
+    d->batchVertices.clear();  // drawn into a target about to go
+    d->batchIndices.clear();
     if (d->target) SDL_DestroyTexture(d->target);
     if (d->white) SDL_DestroyTexture(d->white);
     if (d->renderer) SDL_DestroyRenderer(d->renderer);
@@ -197,6 +206,7 @@ bool ResetGraphicsDevice(GraphicsDevice* d, const GraphicsPresentParams& params)
     if (g_graphicsRecorder.failReset) return false;
   } else {
     // The renderer survives a reset; its textures are made again.
+    DeviceFlushQuads(d);
     if (!CreateDeviceTextures(d)) return false;
   }
   d->state = GraphicsRenderState();
@@ -327,11 +337,25 @@ void ReleaseGraphicsTexture(GraphicsTexture* t) {
 void DeviceBeginScene(GraphicsDevice* d) {
   if (!d) return;
   d->inScene = true;
+  DeviceFlushQuads(d);
   if (!Recording(d)) SDL_SetRenderTarget(d->renderer, d->target);
 }
 
 void DeviceEndScene(GraphicsDevice* d) {
-  if (d) d->inScene = false;
+  if (!d) return;
+  DeviceFlushQuads(d);
+  d->inScene = false;
+}
+
+void DeviceFlushQuads(GraphicsDevice* d) {
+  if (!d || d->batchIndices.empty()) return;
+  SDL_SetTextureBlendMode(d->batchTexture, d->batchMode);
+  SDL_RenderGeometry(d->renderer, d->batchTexture, d->batchVertices.data(), static_cast<int>(d->batchVertices.size()),
+                     d->batchIndices.data(), static_cast<int>(d->batchIndices.size()));
+  d->geometryCalls++;
+  d->quadsSent += static_cast<long>(d->batchIndices.size() / 6);
+  d->batchVertices.clear();
+  d->batchIndices.clear();
 }
 
 void DeviceClear(GraphicsDevice* d, uint32_t argb) {
@@ -342,6 +366,7 @@ void DeviceClear(GraphicsDevice* d, uint32_t argb) {
     g_graphicsRecorder.calls.push_back(c);
     return;
   }
+  DeviceFlushQuads(d);
   SDL_SetRenderDrawColor(d->renderer, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF, argb >> 24);
   SDL_RenderClear(d->renderer);
 }
@@ -387,23 +412,29 @@ void DeviceDrawQuad(GraphicsDevice* d, const ScreenVertex v[4], bool useTexture,
       forceOpaqueAlpha = true;
     }
   }
-  SDL_Vertex sv[4];
+  SDL_Texture* tex = t ? (linear ? t->linear : t->nearest) : d->white;
+  if (tex != d->batchTexture || mode != d->batchMode) {
+    DeviceFlushQuads(d);
+    d->batchTexture = tex;
+    d->batchMode = mode;
+  }
+  const int first = static_cast<int>(d->batchVertices.size());
   for (int i = 0; i < 4; ++i) {
+    SDL_Vertex sv;
     // Direct3D 9 puts pixel centres on integer coordinates, SDL half-way between them.
-    sv[i].position.x = v[i].x + 0.5f;
-    sv[i].position.y = v[i].y + 0.5f;
+    sv.position.x = v[i].x + 0.5f;
+    sv.position.y = v[i].y + 0.5f;
     const uint32_t c = v[i].color;
-    sv[i].color.r = static_cast<Uint8>((c >> 16) & 0xFF);
-    sv[i].color.g = static_cast<Uint8>((c >> 8) & 0xFF);
-    sv[i].color.b = static_cast<Uint8>(c & 0xFF);
-    sv[i].color.a = forceOpaqueAlpha ? 255 : static_cast<Uint8>(c >> 24);
-    sv[i].tex_coord.x = v[i].u;
-    sv[i].tex_coord.y = v[i].v;
+    sv.color.r = static_cast<Uint8>((c >> 16) & 0xFF);
+    sv.color.g = static_cast<Uint8>((c >> 8) & 0xFF);
+    sv.color.b = static_cast<Uint8>(c & 0xFF);
+    sv.color.a = forceOpaqueAlpha ? 255 : static_cast<Uint8>(c >> 24);
+    sv.tex_coord.x = v[i].u;
+    sv.tex_coord.y = v[i].v;
+    d->batchVertices.push_back(sv);
   }
   static const int kFan[6] = {0, 1, 2, 0, 2, 3};
-  SDL_Texture* tex = t ? (linear ? t->linear : t->nearest) : d->white;
-  SDL_SetTextureBlendMode(tex, mode);
-  SDL_RenderGeometry(d->renderer, tex, sv, 4, kFan, 6);
+  for (int i : kFan) d->batchIndices.push_back(first + i);
 }
 
 void DevicePresent(GraphicsDevice* d) {
@@ -414,6 +445,7 @@ void DevicePresent(GraphicsDevice* d) {
     g_graphicsRecorder.calls.push_back(c);
     return;
   }
+  DeviceFlushQuads(d);
   SDL_Renderer* r = d->renderer;
   SDL_SetRenderTarget(r, nullptr);
   SDL_SetRenderDrawColor(r, 0, 0, 0, 255);
@@ -436,6 +468,7 @@ void DevicePresent(GraphicsDevice* d) {
 
 bool DeviceReadPixels(GraphicsDevice* d, uint32_t* argb) {
   if (!d || Recording(d) || !d->target) return false;
+  DeviceFlushQuads(d);
   SDL_SetRenderTarget(d->renderer, d->target);
   if (SDL_RenderReadPixels(d->renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, argb, FrameWidth * 4) != 0)
     return false;

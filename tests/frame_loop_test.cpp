@@ -274,3 +274,22 @@ TEST_F(FrameLoop, ScriptedPlayerThroughTheRealFrameLoop) {
   const std::vector<State> again = play();
   for (size_t i = 0; i < run.size(); ++i) ASSERT_TRUE(run[i] == again[i]) << "frame " << i + 1;
 }
+
+namespace {
+std::vector<int> g_stepsSeen;
+void RecordStep(int step) { g_stepsSeen.push_back(step); }
+}  // namespace
+
+// The timing hook hears every update step of a frame of play in the order they run, then the
+// end of the logic; a menu frame has only the end.
+TEST_F(FrameLoop, StepHookHearsEveryStepInOrder) {
+  g_frameStepHook = RecordStep;
+  g_stepsSeen.clear();
+  Frame();  // the title
+  StartGameScene();
+  Frame();
+  g_frameStepHook = nullptr;
+  std::vector<int> expected = {FrameStepLogicEnd};
+  for (int s = FrameStepPlayer; s <= FrameStepLogicEnd; ++s) expected.push_back(s);
+  EXPECT_EQ(g_stepsSeen, expected);
+}

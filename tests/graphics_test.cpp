@@ -654,6 +654,32 @@ TEST_P(OffscreenGraphics, TexturesKeyFiltersAndPixelCentres) {
   SDL_FreeSurface(s);
 }
 
+// Quads are sent in one call per run of the same texture and blend mode, in drawing order: the
+// later opaque quad still covers the additive one below it.
+TEST_P(OffscreenGraphics, RunsOfOneStateAreOneCallInOrder) {
+  ScreenVertex q[4];
+  ASSERT_TRUE(g->BeginFrame());
+  const long before = g->device->geometryCalls;
+  g->SetBlendMode(BlendOpaque);
+  for (int i = 0; i < 3; ++i) {
+    Quad(q, 100.0f * i, 0, 100.0f * i + 100, 100, 0xFF102030);
+    g->DrawQuad(-1, q);
+  }
+  g->SetBlendMode(BlendAdditive);
+  Quad(q, 0, 50, 300, 150, 0xFF010101);
+  g->DrawQuad(-1, q);
+  g->SetBlendMode(BlendOpaque);
+  Quad(q, 200, 0, 300, 200, 0xFF405060);
+  g->DrawQuad(-1, q);
+  ASSERT_TRUE(g->EndFrame());
+  EXPECT_EQ(g->device->geometryCalls - before, 3);
+  Read();
+  EXPECT_EQ(Pixel(50, 20), 0x102030u);
+  EXPECT_EQ(Pixel(150, 80), 0x112131u);
+  EXPECT_EQ(Pixel(250, 80), 0x405060u);
+  EXPECT_EQ(Pixel(150, 120), 0x010101u);
+}
+
 TEST_P(OffscreenGraphics, RenderResetIsRecovered) {
   SDL_Event e{};
   e.type = SDL_RENDER_TARGETS_RESET;

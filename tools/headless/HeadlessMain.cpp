@@ -223,6 +223,7 @@ int main(int argc, char** argv) {
   PlatformSetClock(VirtualClock);
   SelectInputSource(InputSourceScripted);
 
+  PreferSoftwareRenderer();  // the pictures are only saved: no GL context
   AppOptions options;
   options.graphics = GraphicsBackendOffscreen;
   options.sound = SoundOutputNone;
