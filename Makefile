@@ -1,8 +1,9 @@
 # make        build everything into build/game/
 # make play   build and start the game
 # make test   build and run every test, in the normal and in the sanitizer build
+# make bench  build and run the benchmark (figures beside their budgets)
 
-.PHONY: all play test deps build build-asan clean
+.PHONY: all play test bench deps build build-asan clean
 
 all: build
 
@@ -23,6 +24,9 @@ play: build
 test: build build-asan
 	ctest --preset default
 	ctest --preset asan
+
+bench: build
+	build/game/wexla-bench
 
 clean:
 	rm -rf build build-asan

@@ -53,6 +53,7 @@ void MessageLoop(Graphics& gfx, SoundSystem& sound, JoystickInput& joystick, Gam
 }  // namespace
 
 int RunApplication(int argc, char** argv, const AppOptions& options) {
+  PlatformInstallTerminationHandlers();
   PlatformEnableMessageBoxes(options.messageBoxes);
   SelectGraphicsBackend(options.graphics);
 
@@ -69,6 +70,7 @@ int RunApplication(int argc, char** argv, const AppOptions& options) {
     Graphics gfx;
     if (gfx.CreateDirect3D() != 0) return 0;
     g_adapter = 0;
+    g_quitRequested = 0;  // from here on a close of the window counts
     CreateGameWindow(g_fullscreen);
     if (gfx.CreateDevice(g_hwnd, g_fullscreen, g_adapter) != 0) {
       DestroyGameWindow();
@@ -87,10 +89,10 @@ int RunApplication(int argc, char** argv, const AppOptions& options) {
     g_gameFrame = 0;
     std::memcpy(world->result.entryName, "        ", 8);
     // Events that arrived while the window and the device were made are handled now, before the
-    // flags are cleared: a resize during creation must not pause the game.
+    // flag is cleared: a resize during creation must not pause the game. A close asked for in that
+    // time still ends it, as it would have a moment later in the loop.
     while (WindowProc()) {
     }
-    g_quitRequested = 0;
     g_deviceLost = 0;
     MessageLoop(gfx, sound, joystick, *world, options);
     ShowGameCursor();

@@ -77,8 +77,8 @@ void SetFormattedSwitch(int* var, const std::string& token, char letter, int hi)
   ShowTokenMessage(kInvalidText, token);
 }
 
-// A volume switch: atoi of at most five characters after the two letters, no range test here
-// (the value is clamped when it is applied).
+// A volume switch: atoi of at most five characters after the two letters, no range test (a value
+// outside 0..10000 leaves the sound's volume as it was).
 void SetVolumeSwitch(int* var, const std::string& token) {
   if (*var != -1) return ShowTokenMessage(kDuplicateText, token);
   *var = BoundedAtoi(token, 2, 5);

@@ -30,6 +30,8 @@ int g_framesThisSecond = 0;
 uint32_t g_frameTime = 0;
 uint32_t g_prevFrameTime = 0;
 
+void (*g_frameStepHook)(int step) = nullptr;
+
 int g_difficulty = 4;
 int g_stage = 1;
 
@@ -49,6 +51,10 @@ int StartPowerForDifficulty(int difficulty) {
 }
 
 namespace {
+
+void StepDone(FrameStep step) {
+  if (g_frameStepHook) g_frameStepHook(step);
+}
 
 bool LivePressed(int index) { return g_inputHeldFrames[index] == 1; }
 
@@ -126,13 +132,21 @@ void RunPlayScene(SoundSystem* sound, GameWorld* world) {
     CloseReplayRecording(world, g_gameFrame);
   }
   UpdatePlayer(world);
+  StepDone(FrameStepPlayer);
   UpdatePlayerShots(world);
+  StepDone(FrameStepShots);
   RunStageScript(world);
+  StepDone(FrameStepScript);
   UpdateEnemySpawners(world);
+  StepDone(FrameStepSpawners);
   UpdateEnemies(world);
+  StepDone(FrameStepEnemies);
   UpdateEnemyBullets(world);
+  StepDone(FrameStepBullets);
   UpdateItems(world);
+  StepDone(FrameStepItems);
   UpdateEffects(world);
+  StepDone(FrameStepEffects);
   if (LivePressed(InputEscape)) {
     if (g_cmdPlayReplay == 1) {
       g_quitRequested = 1;
@@ -156,8 +170,19 @@ int FastForwardFactor() {
   return 0;
 }
 
+// Milliseconds from `now` until its tick number changes. The tick is the wrapped product
+// now * fps / 1000, so it changes when the product reaches the next multiple of 1000 or wraps
+// past 2^32; the product grows by fps per millisecond across both wraps, the clock's included.
+uint32_t MillisecondsToNextTick(uint32_t now, uint32_t fps) {
+  const uint32_t product = now * fps;
+  const uint64_t next = (static_cast<uint64_t>(product / 1000u) + 1) * 1000u;
+  const uint64_t boundary = next < (uint64_t{1} << 32) ? next : (uint64_t{1} << 32);
+  return static_cast<uint32_t>((boundary - product + fps - 1) / fps);
+}
+
 // Waits for the first millisecond of the next 1/60 s tick and counts frames per second.
-// Tick numbers are unsigned 32-bit products, wrapping as the timer does.
+// Tick numbers are unsigned 32-bit products, wrapping as the timer does: the tick sequence
+// jumps about every 19.9 hours, and frame ends follow it.
 void PaceFrame(int k) {
   g_targetFps = 60;
   int state = 2;
@@ -175,9 +200,8 @@ void PaceFrame(int k) {
       state = 0;
     } else {
       // Sleep while more than 2 ms remain in this tick, then spin to its end.
-      const uint32_t nextTickStart = static_cast<uint32_t>((static_cast<uint64_t>(tick) + 1) * 1000u / 60u);
-      const uint32_t remaining = nextTickStart - g_frameTime;
-      if (remaining > 2 && remaining < 20) PlatformSleepMilliseconds(remaining - 2);
+      const uint32_t remaining = MillisecondsToNextTick(g_frameTime, static_cast<uint32_t>(g_targetFps));
+      if (remaining > 2) PlatformSleepMilliseconds(remaining - 2);
     }
   }
   g_prevFrameTime = g_frameTime;
@@ -209,6 +233,7 @@ void RunFrame(Graphics* gfx, SoundSystem* sound, JoystickInput* joystick, GameWo
   PollInput(pad);
   if (g_scene >= 10) RunMenuScene(sound, world, pad);
   else RunPlayScene(sound, world);
+  StepDone(FrameStepLogicEnd);
   int k = FastForwardFactor();
   if (!g_deviceLost && (k == 0 || g_sceneFrame % k == 0)) {
     if (!gfx->BeginFrame()) {

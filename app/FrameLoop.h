@@ -25,6 +25,22 @@ extern uint32_t g_prevFrameTime;
 extern int g_difficulty;
 extern int g_stage;
 
+// The update steps of a frame of play, and the end of a frame's logic in any scene: a timing
+// hook (null in the game; the benchmark sets it) is told as each is done.
+enum FrameStep {
+  FrameStepPlayer,
+  FrameStepShots,
+  FrameStepScript,
+  FrameStepSpawners,
+  FrameStepEnemies,
+  FrameStepBullets,
+  FrameStepItems,
+  FrameStepEffects,
+  FrameStepLogicEnd,
+  FrameStepCount,
+};
+extern void (*g_frameStepHook)(int step);
+
 class Graphics;
 class SoundSystem;
 class JoystickInput;

@@ -1,7 +1,10 @@
 #include "app/Settings.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "app/CommandLine.h"
@@ -55,6 +58,27 @@ const SettingsFile kHighScoreFile = {
 };
 
 enum class ReadResult { Good, Missing, Unusable };
+
+// A file that was there at start-up but could not be used, until it has been kept aside before
+// its first rewrite. The folder is kept too: a rewrite elsewhere has nothing of it to keep.
+struct DamagedFile {
+  bool damaged = false;
+  std::string folder;
+};
+DamagedFile g_configDamaged;
+DamagedFile g_highScoresDamaged;
+
+std::string CurrentFolder() {
+  char buffer[4096];
+  return getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
+}
+
+void MarkDamaged(DamagedFile* mark, bool damaged) {
+  mark->damaged = damaged;
+  mark->folder = damaged ? CurrentFolder() : std::string();
+}
+
+constexpr int kKeptNames = 100;  // NAME.bad, then NAME.bad1 to NAME.bad99
 
 void PutLE32(uint8_t* p, int32_t v) {
   const uint32_t u = static_cast<uint32_t>(v);
@@ -137,15 +161,55 @@ ReadResult ReadSettingsFile(const SettingsFile& file, std::vector<uint8_t>* byte
 // Step 4, only for a missing file: a plain write (there are no old contents to keep), so both
 // of its messages can tell what went wrong.
 void CreateSettingsFile(const SettingsFile& file, const std::vector<uint8_t>& bytes) {
+  // A termination signal waits until the new file is whole.
+  PlatformBeginFileWrite();
   std::FILE* f = PlatformOpenFile(file.path, "wb");
   if (!f) {
+    PlatformEndFileWrite();
     PlatformMessageBox(file.createFailed, kWriteFailed, MessageBoxOk);
     return;
   }
   const size_t written = std::fwrite(bytes.data(), file.recordSize, file.records, f);
   const bool closed = std::fclose(f) == 0;  // a failed flush loses data as surely as a short write
+  PlatformEndFileWrite();
   if (written < file.records || !closed)
     PlatformMessageBox(file.createShort, kWriteFailed, MessageBoxOk);
+}
+
+// Before the first rewrite of a file found damaged at start-up, the damaged file is kept beside
+// it under the first free name of NAME.bad, NAME.bad1 ... (an older kept file is never
+// replaced), so the rewrite loses nothing. False, with the reason, when it could not be kept: the
+// file is then not rewritten either, and the next rewrite tries again.
+bool KeepDamagedFile(const SettingsFile& file, DamagedFile* mark, std::string* reason) {
+  if (!mark->damaged || mark->folder != CurrentFolder()) return true;
+  if (!PlatformRegularFileExists(file.path)) {
+    mark->damaged = false;  // gone or replaced by something else: nothing of it to keep
+    return true;
+  }
+  for (int n = 0; n < kKeptNames; ++n) {
+    const std::string keep = std::string(file.path) + ".bad" + (n == 0 ? std::string() : std::to_string(n));
+    bool taken = false;
+    if (PlatformKeepFileCopy(file.path, keep.c_str(), &taken, reason)) {
+      std::fprintf(stderr, "wexla: %s was damaged; kept it as %s before writing it anew\n", file.path, keep.c_str());
+      mark->damaged = false;
+      return true;
+    }
+    if (!taken) {
+      *reason = "it was damaged and could not be kept aside (" + *reason + ")";
+      return false;
+    }
+  }
+  *reason = "it was damaged and every name to keep it aside is taken";
+  return false;
+}
+
+// False with the reason when the file was not written; keepFailed tells that the damaged file
+// in its place was kept from being overwritten.
+bool RewriteSettingsFile(const SettingsFile& file, DamagedFile* mark, const std::vector<uint8_t>& bytes,
+                         std::string* reason, bool* keepFailed) {
+  *keepFailed = !KeepDamagedFile(file, mark, reason);
+  if (*keepFailed) return false;
+  return PlatformWriteFileAtomic(file.path, bytes.data(), bytes.size(), reason);
 }
 
 }  // namespace
@@ -183,6 +247,7 @@ void SetDefaultHighScores() {
 void LoadOrCreateConfigFile() {
   std::vector<uint8_t> bytes;
   const ReadResult result = ReadSettingsFile(kConfigFile, &bytes);
+  MarkDamaged(&g_configDamaged, result == ReadResult::Unusable);
   if (result == ReadResult::Good) {
     DecodeConfig(bytes);
     return;
@@ -196,6 +261,7 @@ void LoadOrCreateConfigFile() {
 void LoadOrCreateHighScoreFile() {
   std::vector<uint8_t> bytes;
   const ReadResult result = ReadSettingsFile(kHighScoreFile, &bytes);
+  MarkDamaged(&g_highScoresDamaged, result == ReadResult::Unusable);
   if (result == ReadResult::Good) {
     DecodeHighScores(bytes);
     return;
@@ -205,8 +271,9 @@ void LoadOrCreateHighScoreFile() {
 }
 
 void ApplySettingsPrecedence() {
-  g_bgmVolume = ClampVolume(g_cmdBgmVolume != -1 ? g_cmdBgmVolume : g_config[ConfigBgmVolume]);
-  g_seVolume = ClampVolume(g_cmdSeVolume != -1 ? g_cmdSeVolume : g_config[ConfigSeVolume]);
+  // No range test: the sound layer leaves a buffer's volume alone for a value outside 0..10000.
+  g_bgmVolume = g_cmdBgmVolume != -1 ? g_cmdBgmVolume : g_config[ConfigBgmVolume];
+  g_seVolume = g_cmdSeVolume != -1 ? g_cmdSeVolume : g_config[ConfigSeVolume];
   if (g_fullscreen == -1) g_fullscreen = g_config[ConfigFullscreen];
   if (g_rotateScreen == -1) g_rotateScreen = g_config[ConfigRotate];
   // A /j switch replaces the whole map: the others stay -1 from the start-up reset.
@@ -215,13 +282,21 @@ void ApplySettingsPrecedence() {
 }
 
 bool WriteConfigFile() {
-  const std::vector<uint8_t> bytes = EncodeConfig();
-  return PlatformWriteFileAtomic(kConfigFile.path, bytes.data(), bytes.size());
+  std::string reason;
+  bool keepFailed = false;
+  if (RewriteSettingsFile(kConfigFile, &g_configDamaged, EncodeConfig(), &reason, &keepFailed)) return true;
+  // Other failures are silent; a damaged file left in place is worth a word.
+  if (keepFailed) std::fprintf(stderr, "wexla: could not write %s: %s\n", kConfigFile.path, reason.c_str());
+  return false;
 }
 
 bool WriteHighScoreFile() {
-  const std::vector<uint8_t> bytes = EncodeHighScores();
-  return PlatformWriteFileAtomic(kHighScoreFile.path, bytes.data(), bytes.size());
+  std::string reason;
+  bool keepFailed = false;
+  if (RewriteSettingsFile(kHighScoreFile, &g_highScoresDamaged, EncodeHighScores(), &reason, &keepFailed)) return true;
+  // The screens go on as if it worked; only this line tells.
+  std::fprintf(stderr, "wexla: could not write %s: %s\n", kHighScoreFile.path, reason.c_str());
+  return false;
 }
 
 int SelectableDifficultyCount() {
@@ -229,8 +304,8 @@ int SelectableDifficultyCount() {
   return (count >= 1 && count <= 8) ? count : 4;
 }
 
-int ClampedConfigDifficulty() {
-  return ClampInt(g_config[ConfigDifficulty], 0, SelectableDifficultyCount() - 1);
+int TitleDifficultyFromConfig() {
+  const int difficulty = g_config[ConfigDifficulty];
+  if (difficulty >= 0 && difficulty < kDifficultyNames) return difficulty;
+  return ClampInt(difficulty, 0, SelectableDifficultyCount() - 1);
 }
-
-int ClampVolume(int volume) { return ClampInt(volume, 0, 10000); }

@@ -49,15 +49,17 @@ void SetDefaultConfig(int fullscreen);
 HighScoreEntry DefaultHighScoreEntry(int rank);
 void SetDefaultHighScores();
 
-// Rewrite the whole file, through a temporary file renamed over the old one. Failures are silent.
+// Rewrite the whole file, through a temporary file renamed over the old one. The first rewrite
+// of a file found damaged at start-up first keeps it beside as NAME.bad (or NAME.bad1 ...) and
+// says so on standard error. The screens never show a failure; a failed write of the high
+// scores is told on standard error.
 bool WriteConfigFile();
 bool WriteHighScoreFile();
 
 // Slots 18 and 19 as the menus may use them, whatever a damaged file holds: the number of
-// selectable difficulties (slot 19 when it is 1..8, else 4) and slot 18 clamped into
+// selectable difficulties (slot 19 when it is 1..8, else 4), and the title's difficulty: slot 18
+// as it stands when it is 0..15 (each has its name and its score table), else clamped into
 // 0..count-1.
+constexpr int kDifficultyNames = 16;
 int SelectableDifficultyCount();
-int ClampedConfigDifficulty();
-
-// A volume from a switch or a file as it is applied: clamped into 0..10000.
-int ClampVolume(int volume);
+int TitleDifficultyFromConfig();

@@ -129,11 +129,22 @@ bool StageScript::LoadFile(const char* path) {
   return true;
 }
 
-void StageScript::LoadBytes(const uint8_t* data, size_t size) {
+void StageScript::LoadBytes(const uint8_t* raw, size_t rawSize) {
   Clear();
   // Reading ends at the first 0xFF.
-  size_t end = 0;
-  while (end < size && data[end] != 0xFF) ++end;
+  size_t rawEnd = 0;
+  while (rawEnd < rawSize && raw[rawEnd] != 0xFF) ++rawEnd;
+  // An LF alone and the end of the data read as CR LF, so the last field of such a line counts
+  // as it does with CR LF line ends; files with CR LF read as they always did.
+  std::vector<uint8_t> text;
+  text.reserve(rawEnd + rawEnd / 16 + 1);
+  for (size_t i = 0; i < rawEnd; ++i) {
+    if (raw[i] == '\n' && (i == 0 || raw[i - 1] != '\r')) text.push_back('\r');
+    text.push_back(raw[i]);
+  }
+  if (!text.empty() && text.back() != '\n' && text.back() != '\r') text.push_back('\r');
+  const uint8_t* data = text.data();
+  const size_t end = text.size();
 
   // Pass 1: count the event lines.
   int count = 0;
@@ -249,8 +260,9 @@ void StageScript::LoadBytes(const uint8_t* data, size_t size) {
     }
     pendingLetter = c;
     pendingId = 0;
-    // The byte after the letter is part of the token whatever it is ("n 5" reads 5). The end of
-    // the data ends the line instead; an LF taken here does not start a new line.
+    // The byte after the letter is part of the token whatever it is ("n 5" reads 5). At a line
+    // end that byte is the CR before the LF, so the option is left out and the LF still ends
+    // the line.
     if (i + 1 >= end) break;
     ++i;
     append(data[i]);

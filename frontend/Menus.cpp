@@ -127,7 +127,7 @@ void RunTitleMenu(SoundSystem* sound, GameWorld* world) {
     world->player.y = TitlePlayerY;
     g_menuCursor = 0;
     g_stage = 1;
-    g_difficulty = ClampedConfigDifficulty();
+    g_difficulty = TitleDifficultyFromConfig();
   }
 
   const bool commandReplay = g_cmdPlayReplay == 1;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "app/FrameLoop.h"
@@ -233,9 +234,14 @@ void CopyReplayPlayerName(const ReplayData* replay, char out[9]) {
   out[8] = '\0';
 }
 
-bool SaveReplay(GameWorld* world, const char* path) {
+namespace {
+
+bool WriteRecording(GameWorld* world, const char* path, std::string* reason) {
   ReplayData* r = world ? world->recorder : nullptr;
-  if (!r || !r->runBuffer || !path) return false;
+  if (!r || !r->runBuffer || !path) {
+    if (reason) *reason = "nothing was recorded";
+    return false;
+  }
   // The header image stays plain, so a second save starts from it again.
   HeaderImageToWords(r->header, r->runBuffer);
   r->WriteChecksums();
@@ -246,10 +252,21 @@ bool SaveReplay(GameWorld* world, const char* path) {
   const size_t words = static_cast<size_t>(endIndex) + kReplayHeaderWords;
   std::vector<uint8_t> bytes(4 * words);
   WordsToBytes(r->runBuffer, words, bytes.data());
-  return PlatformWriteFileAtomic(path, bytes.data(), bytes.size());
+  return PlatformWriteFileAtomic(path, bytes.data(), bytes.size(), reason);
 }
 
-bool SaveLatestReplay(GameWorld* world) { return SaveReplay(world, "replay.dat"); }
+}  // namespace
+
+bool SaveReplay(GameWorld* world, const char* path) { return WriteRecording(world, path, nullptr); }
+
+bool SaveLatestReplay(GameWorld* world) {
+  const char path[] = "replay.dat";
+  std::string reason;
+  if (WriteRecording(world, path, &reason)) return true;
+  // The result screen goes on as if it worked (a kept replay tells on the screen instead).
+  std::fprintf(stderr, "wexla: could not write %s: %s\n", path, reason.c_str());
+  return false;
+}
 
 bool ChooseReplayFileName(GameWorld* world) {
   if (!world) return false;

@@ -112,7 +112,7 @@ void CopyReplayPlayerName(const ReplayData* replay, char out[9]);
 // Writes the recording replay through a temporary file renamed over the old one. Returns false
 // (and writes nothing) without a recording run buffer or when the write fails.
 bool SaveReplay(GameWorld* world, const char* path);
-bool SaveLatestReplay(GameWorld* world);  // "replay.dat"
+bool SaveLatestReplay(GameWorld* world);  // "replay.dat"; a failure is told on standard error
 // The first "replay%04d.dat" that no directory entry matches, into the world's replayFileName.
 // Returns false when all 10000 names are taken (the name is then "replay9999.dat").
 bool ChooseReplayFileName(GameWorld* world);

@@ -26,6 +26,7 @@ Graphics::~Graphics() {
 }
 
 void Graphics::ReleaseTextureSlots() {
+  DeviceFlushQuads(device);  // the waiting quads may use these textures
   for (GraphicsTexture*& t : textures) {
     ReleaseGraphicsTexture(t);
     t = nullptr;
@@ -159,9 +160,8 @@ bool Graphics::DrawQuad(int slot, ScreenVertex v[4]) {
   if (!device || !device->inScene) return true;
   for (int i = 0; i < 4; ++i)
     if (!DrawablePosition(v[i].x) || !DrawablePosition(v[i].y)) return true;
-  // Another slot value keeps the binding as it is but draws with vertex colours only.
-  const bool useTexture = slot >= -1 && slot < TextureSlotCount;
-  DeviceDrawQuad(device, v, useTexture, slot, currentTexture);
+  // Any other slot value keeps the binding as it is and draws with the texture bound.
+  DeviceDrawQuad(device, v, true, slot, currentTexture);
   return true;
 }
 

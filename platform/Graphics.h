@@ -40,6 +40,9 @@ class Graphics {
   bool BeginFrame();
   bool DrawQuad(int slot, ScreenVertex v[4]);
   bool EndFrame();
+  // False between frames and on frames begun with drawing suspended: nothing would reach the
+  // device, so the frame renderer need not build its quads.
+  bool FrameIsDrawn() const { return device && device->inScene; }
   void SetBlendMode(int mode);
   void SetFilterNone();
   void SetFilterLinear();

@@ -2,7 +2,10 @@
 
 #include <SDL.h>
 
+#include <cstdio>
 #include <cstring>
+
+#include "platform/Platform.h"
 
 GraphicsRecorder g_graphicsRecorder;
 
@@ -65,6 +68,11 @@ bool CreateDeviceTextures(GraphicsDevice* d) {
 }  // namespace
 
 void SelectGraphicsBackend(GraphicsBackend backend) { g_selectedBackend = backend; }
+void PreferSoftwareRenderer() {
+  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+  // Else the window's surface would be shown through a GL renderer of its own.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+}
 GraphicsBackend SelectedGraphicsBackend() { return g_selectedBackend; }
 
 void NoteGraphicsReset() { g_resetPending = true; }
@@ -94,10 +102,12 @@ GraphicsSystem* CreateGraphicsSystem(GraphicsBackend backend) {
     if (backend == GraphicsBackendOffscreen && SDL_WasInit(SDL_INIT_VIDEO) == 0)
       SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
-    // Mesa's GL drivers lose what they allocated when unloaded, so the first start keeps the
-    // video subsystem and the GL library loaded until the process ends.
+    // Mesa's GL drivers lose what they allocated when unloaded, so the first start that may use
+    // GL keeps the video subsystem and the GL library loaded until the process ends.
+    const char* driver = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+    const bool softwareOnly = driver && SDL_strcasecmp(driver, "software") == 0;
     static bool keptLoaded = false;
-    if (!keptLoaded) {
+    if (!keptLoaded && !softwareOnly) {
       keptLoaded = true;
       SDL_InitSubSystem(SDL_INIT_VIDEO);
       SDL_GL_LoadLibrary(nullptr);  // without GL the renderer falls back to software
@@ -173,6 +183,8 @@ GraphicsDevice* CreateGraphicsDevice(GraphicsSystem* system, SDL_Window* window,
 void ReleaseGraphicsDevice(GraphicsDevice* d) {
   if (!d) return;
   if (!Recording(d)) {
+    d->batchVertices.clear();  // drawn into a target about to go
+    d->batchIndices.clear();
     if (d->target) SDL_DestroyTexture(d->target);
     if (d->white) SDL_DestroyTexture(d->white);
     if (d->renderer) SDL_DestroyRenderer(d->renderer);
@@ -194,6 +206,7 @@ bool ResetGraphicsDevice(GraphicsDevice* d, const GraphicsPresentParams& params)
     if (g_graphicsRecorder.failReset) return false;
   } else {
     // The renderer survives a reset; its textures are made again.
+    DeviceFlushQuads(d);
     if (!CreateDeviceTextures(d)) return false;
   }
   d->state = GraphicsRenderState();
@@ -205,16 +218,63 @@ bool ResetGraphicsDevice(GraphicsDevice* d, const GraphicsPresentParams& params)
 
 // ---- textures ----
 
-SDL_Surface* LoadKeyedSurface(const char* path) {
-  if (!path) return nullptr;
+const char* CheckBmpHeader(const char* path) {
+  if (!path || !PlatformFileExists(path)) return "missing";
+  std::FILE* f = PlatformOpenFile(path, "rb");
+  if (!f) return "unreadable";
+  uint8_t h[54] = {};
+  const size_t got = std::fread(h, 1, sizeof h, f);
+  long length = -1;
+  if (std::fseek(f, 0, SEEK_END) == 0) length = std::ftell(f);
+  std::fclose(f);
+  if (length < 0) return "unreadable";
+  auto u16 = [&](int at) { return static_cast<uint32_t>(h[at] | h[at + 1] << 8); };
+  auto u32 = [&](int at) { return u16(at) | u16(at + 2) << 16; };
+  if (got < 26 || h[0] != 'B' || h[1] != 'M') return "not a BMP";
+  const uint32_t dataOffset = u32(10);
+  const uint32_t headerSize = u32(14);
+  int64_t width = 0, height = 0;
+  uint32_t depth = 0, compression = 0;
+  if (headerSize == 12) {
+    width = u16(18);
+    height = u16(20);
+    depth = u16(24);
+  } else if (headerSize >= 40 && headerSize <= 124 && got >= 34) {
+    width = static_cast<int32_t>(u32(18));
+    height = static_cast<int32_t>(u32(22));  // negative: rows top-down
+    depth = u16(28);
+    compression = u32(30);
+  } else {
+    return "not a BMP";
+  }
+  if (height < 0) height = -height;
+  if (width <= 0 || height == 0) return "not a BMP";
+  if (depth != 1 && depth != 4 && depth != 8 && depth != 16 && depth != 24 && depth != 32) return "not a BMP";
+  if (width > kMaxImageSide || height > kMaxImageSide) return "too large";
+  if (compression == 0 || compression == 3) {  // plain rows: the file must hold them all
+    const int64_t rowBytes = (width * depth + 31) / 32 * 4;
+    if (static_cast<int64_t>(dataOffset) + rowBytes * height > length) return "truncated";
+  }
+  return nullptr;
+}
+
+SDL_Surface* LoadKeyedSurface(const char* path, const char** why) {
+  const char* unused = nullptr;
+  if (!why) why = &unused;
+  *why = CheckBmpHeader(path);
+  if (*why) return nullptr;
   SDL_Surface* loaded = SDL_LoadBMP(path);
+  *why = "not a BMP";
   if (!loaded) return nullptr;
   SDL_Surface* s = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
   SDL_FreeSurface(loaded);
+  *why = "out of memory";
   if (!s) return nullptr;
+  *why = nullptr;
   if (SDL_MUSTLOCK(s)) SDL_LockSurface(s);
   for (int y = 0; y < s->h; ++y) {
-    uint32_t* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(s->pixels) + y * s->pitch);
+    uint32_t* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(s->pixels) +
+                                                static_cast<size_t>(y) * static_cast<size_t>(s->pitch));
     for (int x = 0; x < s->w; ++x)
       row[x] = (row[x] & 0x00FFFFFFu) == 0 ? 0u : (row[x] | 0xFF000000u);
   }
@@ -224,8 +284,8 @@ SDL_Surface* LoadKeyedSurface(const char* path) {
 
 namespace {
 // Atlases are used as 640x480 textures whatever the file's size, stretched with a linear filter.
-SDL_Surface* LoadAtlasSurface(const char* path) {
-  SDL_Surface* s = LoadKeyedSurface(path);
+SDL_Surface* LoadAtlasSurface(const char* path, const char** why) {
+  SDL_Surface* s = LoadKeyedSurface(path, why);
   if (!s || (s->w == FrameWidth && s->h == FrameHeight)) return s;
   SDL_Surface* sized = SDL_CreateRGBSurfaceWithFormat(0, FrameWidth, FrameHeight, 32, SDL_PIXELFORMAT_ARGB8888);
   if (sized && SDL_SoftStretchLinear(s, nullptr, sized, nullptr) != 0) {
@@ -233,6 +293,7 @@ SDL_Surface* LoadAtlasSurface(const char* path) {
     sized = nullptr;
   }
   SDL_FreeSurface(s);
+  if (!sized) *why = "out of memory";
   return sized;
 }
 }  // namespace
@@ -240,8 +301,13 @@ SDL_Surface* LoadAtlasSurface(const char* path) {
 GraphicsTexture* LoadGraphicsTexture(GraphicsDevice* d, const char* path) {
   if (!d) return nullptr;
   if (Recording(d)) g_graphicsRecorder.textureLoads++;
-  SDL_Surface* s = LoadAtlasSurface(path);
-  if (!s) return nullptr;
+  const char* why = nullptr;
+  SDL_Surface* s = LoadAtlasSurface(path, &why);
+  if (!s) {
+    // The game goes on with the slot empty; say which file and why.
+    PlatformReportUnloadableFile(path, why);
+    return nullptr;
+  }
   GraphicsTexture* t = new GraphicsTexture;
   if (Recording(d)) {
     t->serial = g_graphicsRecorder.textureLoads;
@@ -271,11 +337,25 @@ void ReleaseGraphicsTexture(GraphicsTexture* t) {
 void DeviceBeginScene(GraphicsDevice* d) {
   if (!d) return;
   d->inScene = true;
+  DeviceFlushQuads(d);
   if (!Recording(d)) SDL_SetRenderTarget(d->renderer, d->target);
 }
 
 void DeviceEndScene(GraphicsDevice* d) {
-  if (d) d->inScene = false;
+  if (!d) return;
+  DeviceFlushQuads(d);
+  d->inScene = false;
+}
+
+void DeviceFlushQuads(GraphicsDevice* d) {
+  if (!d || d->batchIndices.empty()) return;
+  SDL_SetTextureBlendMode(d->batchTexture, d->batchMode);
+  SDL_RenderGeometry(d->renderer, d->batchTexture, d->batchVertices.data(), static_cast<int>(d->batchVertices.size()),
+                     d->batchIndices.data(), static_cast<int>(d->batchIndices.size()));
+  d->geometryCalls++;
+  d->quadsSent += static_cast<long>(d->batchIndices.size() / 6);
+  d->batchVertices.clear();
+  d->batchIndices.clear();
 }
 
 void DeviceClear(GraphicsDevice* d, uint32_t argb) {
@@ -286,6 +366,7 @@ void DeviceClear(GraphicsDevice* d, uint32_t argb) {
     g_graphicsRecorder.calls.push_back(c);
     return;
   }
+  DeviceFlushQuads(d);
   SDL_SetRenderDrawColor(d->renderer, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF, argb >> 24);
   SDL_RenderClear(d->renderer);
 }
@@ -331,23 +412,29 @@ void DeviceDrawQuad(GraphicsDevice* d, const ScreenVertex v[4], bool useTexture,
       forceOpaqueAlpha = true;
     }
   }
-  SDL_Vertex sv[4];
+  SDL_Texture* tex = t ? (linear ? t->linear : t->nearest) : d->white;
+  if (tex != d->batchTexture || mode != d->batchMode) {
+    DeviceFlushQuads(d);
+    d->batchTexture = tex;
+    d->batchMode = mode;
+  }
+  const int first = static_cast<int>(d->batchVertices.size());
   for (int i = 0; i < 4; ++i) {
+    SDL_Vertex sv;
     // Direct3D 9 puts pixel centres on integer coordinates, SDL half-way between them.
-    sv[i].position.x = v[i].x + 0.5f;
-    sv[i].position.y = v[i].y + 0.5f;
+    sv.position.x = v[i].x + 0.5f;
+    sv.position.y = v[i].y + 0.5f;
     const uint32_t c = v[i].color;
-    sv[i].color.r = static_cast<Uint8>((c >> 16) & 0xFF);
-    sv[i].color.g = static_cast<Uint8>((c >> 8) & 0xFF);
-    sv[i].color.b = static_cast<Uint8>(c & 0xFF);
-    sv[i].color.a = forceOpaqueAlpha ? 255 : static_cast<Uint8>(c >> 24);
-    sv[i].tex_coord.x = v[i].u;
-    sv[i].tex_coord.y = v[i].v;
+    sv.color.r = static_cast<Uint8>((c >> 16) & 0xFF);
+    sv.color.g = static_cast<Uint8>((c >> 8) & 0xFF);
+    sv.color.b = static_cast<Uint8>(c & 0xFF);
+    sv.color.a = forceOpaqueAlpha ? 255 : static_cast<Uint8>(c >> 24);
+    sv.tex_coord.x = v[i].u;
+    sv.tex_coord.y = v[i].v;
+    d->batchVertices.push_back(sv);
   }
   static const int kFan[6] = {0, 1, 2, 0, 2, 3};
-  SDL_Texture* tex = t ? (linear ? t->linear : t->nearest) : d->white;
-  SDL_SetTextureBlendMode(tex, mode);
-  SDL_RenderGeometry(d->renderer, tex, sv, 4, kFan, 6);
+  for (int i : kFan) d->batchIndices.push_back(first + i);
 }
 
 void DevicePresent(GraphicsDevice* d) {
@@ -358,6 +445,7 @@ void DevicePresent(GraphicsDevice* d) {
     g_graphicsRecorder.calls.push_back(c);
     return;
   }
+  DeviceFlushQuads(d);
   SDL_Renderer* r = d->renderer;
   SDL_SetRenderTarget(r, nullptr);
   SDL_SetRenderDrawColor(r, 0, 0, 0, 255);
@@ -380,6 +468,7 @@ void DevicePresent(GraphicsDevice* d) {
 
 bool DeviceReadPixels(GraphicsDevice* d, uint32_t* argb) {
   if (!d || Recording(d) || !d->target) return false;
+  DeviceFlushQuads(d);
   SDL_SetRenderTarget(d->renderer, d->target);
   if (SDL_RenderReadPixels(d->renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, argb, FrameWidth * 4) != 0)
     return false;

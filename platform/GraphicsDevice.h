@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <SDL_render.h>
+
 #include "world/GameObject.h"
 
 struct SDL_Window;
@@ -24,6 +26,9 @@ enum GraphicsBackend {
 };
 
 void SelectGraphicsBackend(GraphicsBackend backend);
+// Asks SDL for its software renderer (the SDL_RENDER_DRIVER environment variable still wins).
+// With it no OpenGL library is loaded: for pictures only saved to files.
+void PreferSoftwareRenderer();
 GraphicsBackend SelectedGraphicsBackend();
 
 // The device kinds tried in this order; they stand for hardware vertex processing, software
@@ -101,6 +106,14 @@ struct GraphicsDevice {
   bool inScene = false;
   GraphicsTexture* boundTexture = nullptr;
   GraphicsRenderState state;
+  // Quads wait here while they share a texture and a blend mode, and go to SDL in one geometry
+  // call: per-quad calls cost more than the drawing. Anything that needs the pixels flushes.
+  SDL_Texture* batchTexture = nullptr;
+  SDL_BlendMode batchMode = SDL_BLENDMODE_NONE;
+  std::vector<SDL_Vertex> batchVertices;
+  std::vector<int> batchIndices;
+  long geometryCalls = 0;  // geometry calls made since the device was created
+  long quadsSent = 0;      // and the quads in them
 };
 
 // Render and device resets reported by the window's events; the cooperative level reports them
@@ -131,13 +144,23 @@ void DeviceSetTexture(GraphicsDevice* device, GraphicsTexture* texture);
 // colours only otherwise. `slot` and `boundSlot` are only recorded.
 void DeviceDrawQuad(GraphicsDevice* device, const ScreenVertex v[4], bool useTexture, int slot,
                     int boundSlot);
+// Sends the batched quads to SDL (done by every call below that needs them drawn).
+void DeviceFlushQuads(GraphicsDevice* device);
 void DevicePresent(GraphicsDevice* device);
 // The last picture, 640x480 pixels as 0xAARRGGBB (alpha 0xFF). False without pixels.
 bool DeviceReadPixels(GraphicsDevice* device, uint32_t* argb);
 
+// Images the game loads are at most this wide and high; a header claiming more is a bad file.
+constexpr int kMaxImageSide = 1024;
+
+// Why a BMP file cannot be loaded, judged from its header before anything is allocated:
+// "missing", "unreadable", "not a BMP", "too large" or "truncated"; null when it looks sound.
+const char* CheckBmpHeader(const char* path);
+
 // The BMP loader: ARGB8888 with opaque black made fully transparent and everything else opaque.
-// Not resized. Null when the file does not load. Free with SDL_FreeSurface.
-SDL_Surface* LoadKeyedSurface(const char* path);
+// Not resized. Null when the file does not load, with the reason in `why` when given.
+// Free with SDL_FreeSurface.
+SDL_Surface* LoadKeyedSurface(const char* path, const char** why = nullptr);
 
 // ---- recording backend ----
 enum RecordedCallKind { RecordedBind, RecordedDraw, RecordedClear, RecordedPresent };

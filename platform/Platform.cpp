@@ -1,16 +1,24 @@
 #include "platform/Platform.h"
 
 #include <SDL.h>
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <set>
 #include <string>
 
 namespace {
 bool g_messageBoxesEnabled = true;
 PlatformClockFn g_clock = nullptr;
+PlatformSleepFn g_sleep = nullptr;
 PlatformMessageHook g_messageHook = nullptr;
 }  // namespace
 
@@ -60,12 +68,29 @@ uint32_t PlatformMilliseconds() {
 }
 
 void PlatformSleepMilliseconds(uint32_t ms) {
+  if (g_sleep) return g_sleep(ms);
   if (g_clock) return;  // the virtual clock never waits
   timespec ts{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
   nanosleep(&ts, nullptr);
 }
 
 void PlatformSetClock(PlatformClockFn clock) { g_clock = clock; }
+
+void PlatformSetSleep(PlatformSleepFn sleep) { g_sleep = sleep; }
+
+namespace {
+std::set<std::string>& ReportedFiles() {
+  static std::set<std::string> files;
+  return files;
+}
+}  // namespace
+
+void PlatformReportUnloadableFile(const char* path, const char* reason) {
+  if (!path || !ReportedFiles().insert(path).second) return;
+  std::fprintf(stderr, "wexla: %s: %s\n", path, reason ? reason : "unreadable");
+}
+
+void PlatformForgetReportedFiles() { ReportedFiles().clear(); }
 
 bool PlatformFileExists(const char* path) {
   struct stat st;
@@ -84,19 +109,158 @@ std::FILE* PlatformOpenFile(const char* path, const char* mode) {
   return std::fopen(path, mode);
 }
 
-bool PlatformWriteFileAtomic(const char* path, const void* data, size_t size) {
+namespace {
+
+void SetReason(std::string* reason, const std::string& text) {
+  if (reason) *reason = text;
+}
+
+std::string ErrnoText(const char* what, int error) { return std::string(what) + ": " + std::strerror(error); }
+
+// Lock-free atomics: safe in a handler, and seen by the audio thread should the signal land there.
+std::atomic<int> g_fileWrites{0};
+std::atomic<int> g_pendingSignal{0};
+
+// Ends the program as the signal's default action would. Inside the handler the signal is
+// blocked, so it is unblocked first.
+[[noreturn]] void DieBySignal(int sig) {
+  signal(sig, SIG_DFL);
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, sig);
+  pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+  raise(sig);
+  _exit(128 + sig);  // not reached
+}
+
+void OnTerminationSignal(int sig) {
+  if (g_fileWrites.load() > 0) {
+    g_pendingSignal.store(sig);
+    return;
+  }
+  DieBySignal(sig);
+}
+}  // namespace
+
+void PlatformInstallTerminationHandlers() {
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  struct sigaction action {};
+  action.sa_handler = OnTerminationSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+}
+
+void PlatformBeginFileWrite() { g_fileWrites.fetch_add(1); }
+
+void PlatformEndFileWrite() {
+  if (g_fileWrites.fetch_sub(1) == 1) {
+    const int sig = g_pendingSignal.exchange(0);
+    if (sig != 0) DieBySignal(sig);
+  }
+}
+
+bool PlatformWriteFileAtomic(const char* path, const void* data, size_t size, std::string* reason) {
   if (!path) return false;
+  struct WriteBracket {
+    WriteBracket() { PlatformBeginFileWrite(); }
+    ~WriteBracket() { PlatformEndFileWrite(); }
+  } bracket;
   struct stat st;
-  if (stat(path, &st) == 0 && !S_ISREG(st.st_mode)) return false;
+  if (stat(path, &st) == 0 && !S_ISREG(st.st_mode)) {
+    SetReason(reason, S_ISDIR(st.st_mode) ? "a folder is in its place" : "something other than a file is in its place");
+    return false;
+  }
   std::string tmp = std::string(path) + ".tmp";
   std::FILE* f = std::fopen(tmp.c_str(), "wb");
-  if (!f) return false;
+  if (!f) {
+    SetReason(reason, ErrnoText(("cannot create " + tmp).c_str(), errno));
+    return false;
+  }
+  errno = 0;
   bool ok = std::fwrite(data, 1, size, f) == size;
   ok = (std::fflush(f) == 0) && ok;
+  int error = errno;
   ok = (std::fclose(f) == 0) && ok;
-  if (!ok || std::rename(tmp.c_str(), path) != 0) {
+  if (error == 0) error = errno;
+  if (!ok) {
+    SetReason(reason, error ? ErrnoText("write failed", error) : std::string("write failed"));
+    std::remove(tmp.c_str());
+    return false;
+  }
+  if (std::rename(tmp.c_str(), path) != 0) {
+    SetReason(reason, ErrnoText(("cannot rename " + tmp).c_str(), errno));
     std::remove(tmp.c_str());
     return false;
   }
   return true;
+}
+
+bool PlatformKeepFileCopy(const char* path, const char* keep, bool* nameTaken, std::string* reason) {
+  if (nameTaken) *nameTaken = false;
+  if (!path || !keep) return false;
+  struct WriteBracket {
+    WriteBracket() { PlatformBeginFileWrite(); }
+    ~WriteBracket() { PlatformEndFileWrite(); }
+  } bracket;
+  // A second link is instant and atomic, and fails rather than replace an existing entry.
+  if (link(path, keep) == 0) return true;
+  if (errno == EEXIST) {
+    if (nameTaken) *nameTaken = true;
+    SetReason(reason, ErrnoText(keep, EEXIST));
+    return false;
+  }
+  // A file system without links: copy the bytes into a file that must be new.
+  const int in = open(path, O_RDONLY);
+  if (in < 0) {
+    SetReason(reason, ErrnoText(("cannot read " + std::string(path)).c_str(), errno));
+    return false;
+  }
+  const int out = open(keep, O_WRONLY | O_CREAT | O_EXCL, 0644);
+  if (out < 0) {
+    const int error = errno;
+    close(in);
+    if (error == EEXIST && nameTaken) *nameTaken = true;
+    SetReason(reason, ErrnoText(("cannot create " + std::string(keep)).c_str(), error));
+    return false;
+  }
+  bool ok = true;
+  int error = 0;
+  char buffer[8192];
+  for (;;) {
+    const ssize_t got = read(in, buffer, sizeof buffer);
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      ok = false;
+      error = errno;
+      break;
+    }
+    for (ssize_t done = 0; ok && done < got;) {
+      const ssize_t put = write(out, buffer + done, static_cast<size_t>(got - done));
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) {
+        ok = false;
+        error = put < 0 ? errno : EIO;
+      } else {
+        done += put;
+      }
+    }
+    if (!ok) break;
+  }
+  if (ok && fsync(out) != 0) {
+    ok = false;
+    error = errno;
+  }
+  close(in);
+  if (close(out) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) {
+    unlink(keep);
+    SetReason(reason, ErrnoText(("cannot copy to " + std::string(keep)).c_str(), error));
+  }
+  return ok;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 enum MessageBoxStyle {
   MessageBoxOk = 0,           // one OK button
@@ -32,11 +33,33 @@ uint32_t PlatformMilliseconds();
 void PlatformSleepMilliseconds(uint32_t ms);
 using PlatformClockFn = uint32_t (*)();
 void PlatformSetClock(PlatformClockFn clock);  // null restores the real clock
+// With a virtual clock the sleep does nothing unless a sleep function is set (tests).
+using PlatformSleepFn = void (*)(uint32_t ms);
+void PlatformSetSleep(PlatformSleepFn sleep);  // null: back to the default
+
+// One line on standard error for a data file the game goes on without: "wexla: PATH: REASON".
+// Each file is reported once per run (music is loaded again at every track change).
+void PlatformReportUnloadableFile(const char* path, const char* reason);
+void PlatformForgetReportedFiles();  // tests
 
 // fopen that refuses anything that exists but is not a regular file (a folder, a device).
 std::FILE* PlatformOpenFile(const char* path, const char* mode);
 bool PlatformFileExists(const char* path);      // any directory entry, a folder included
 bool PlatformRegularFileExists(const char* path);
+// SIGTERM and SIGINT end the program at once, except while a file is being written: then they
+// end it right after the write. Installed once at start-up, before SDL, which would otherwise
+// turn them into quit events that a busy loop never reads.
+void PlatformInstallTerminationHandlers();
+// Brackets a file write; a termination signal that arrives inside is acted on at the end.
+// Nests. The atomic writer below uses it.
+void PlatformBeginFileWrite();
+void PlatformEndFileWrite();
+
 // Writes a whole file through a temporary file renamed over the old one, so an interrupted
-// write never loses the old contents. Returns false on any failure (the old file stays).
-bool PlatformWriteFileAtomic(const char* path, const void* data, size_t size);
+// write never loses the old contents. Returns false on any failure (the old file stays); reason,
+// when given, then says why in a few words.
+bool PlatformWriteFileAtomic(const char* path, const void* data, size_t size, std::string* reason = nullptr);
+// Keeps the regular file at path also under the name keep, which must not exist yet: an entry of
+// that name is never replaced (nameTaken is then set). The file at path stays as it is. Returns
+// false, with the reason when given, when no copy was made.
+bool PlatformKeepFileCopy(const char* path, const char* keep, bool* nameTaken, std::string* reason = nullptr);

@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/Platform.h"
@@ -66,10 +68,12 @@ const BgmTrack* FindBgmTrack(int id) {
   return &kBgmTracks[id];
 }
 
+// A setting outside 0..10000 gives a buffer volume the buffer refuses, so it keeps the volume
+// it had: volumes from switches and files are used as they stand, without a range test.
 int32_t BufferVolume(int volume) {
-  if (volume < 0) volume = 0;
-  if (volume > 10000) volume = 10000;
-  return volume - 10000;
+  const int64_t v = static_cast<int64_t>(volume) - 10000;
+  if (v < INT32_MIN) return INT32_MIN;
+  return static_cast<int32_t>(v);
 }
 
 void MixCallback(void* mixer, Uint8* stream, int bytes) {
@@ -170,17 +174,21 @@ int SoundSystem::Init(SDL_Window* window, SoundOutput output) {
   return 0;
 }
 
+// The game goes on without a sound that does not load; one line says which and why.
 SoundBuffer* SoundSystem::LoadWave(const char* path) {
   if (!directSound || !path) return nullptr;
-  if (!WaveOpen(path)) {
+  auto refuse = [path](const char* why) -> SoundBuffer* {
     WaveClose();
+    PlatformReportUnloadableFile(path, why);
     return nullptr;
-  }
+  };
+  if (!PlatformFileExists(path)) return refuse("missing");
+  if (std::FILE* probe = PlatformOpenFile(path, "rb")) std::fclose(probe);
+  else return refuse("unreadable");
+  if (!WaveOpen(path)) return refuse("not a RIFF WAVE file");
   // Only plain PCM the mixer can play; the data size was checked against the file by the reader.
-  if (!g_waveFormat || !IsUsablePcmFormat(*g_waveFormat)) {
-    WaveClose();
-    return nullptr;
-  }
+  if (!g_waveFormat || g_waveFormat->formatTag != WaveFormatPcm) return refuse("not PCM");
+  if (!IsUsablePcmFormat(*g_waveFormat)) return refuse("PCM of a kind that cannot be played");
   const uint32_t size = g_waveDataChunk.cksize;
   uint8_t* block = static_cast<uint8_t*>(std::malloc(size > 0 ? size : 1));
   WaveFormatEx format{};
@@ -200,6 +208,7 @@ SoundBuffer* SoundSystem::LoadWave(const char* path) {
     }
   }
   std::free(block);
+  if (!buffer) return refuse("no usable sound data");
   WaveClose();
   return buffer;
 }

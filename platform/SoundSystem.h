@@ -48,7 +48,8 @@ extern int g_seQueue[128];
 extern int g_seQueueLength;
 
 // Music and effect volumes, 0 (silent) to 10000 (full); set by the settings precedence at
-// start-up and by the configuration menu. Values outside the range are clamped when applied.
+// start-up and by the configuration menu. A value outside the range leaves a buffer's volume as
+// it was (a new buffer starts at full volume).
 extern int g_bgmVolume;
 extern int g_seVolume;
 

@@ -184,6 +184,44 @@ TEST_F(FrameLoop, PacingEndsOnTicksAndCountsFrames) {
   EXPECT_EQ(g_prevFrameTime, g_fakeNow);
 }
 
+// Near the wrap of the tick product (71,582,788 ms) and of the clock itself, frames end on the
+// same milliseconds whether the wait sleeps or spins, and every frame sleeps for most of it.
+TEST_F(FrameLoop, PacingSleepsAcrossBothWraps) {
+  static std::vector<uint32_t> slept;
+  auto frameEnds = [&](uint32_t start, bool sleeping) {
+    PlatformSetSleep(sleeping ? +[](uint32_t ms) {
+      slept.back() += ms;
+      g_fakeNow += ms;
+    } : nullptr);
+    g_fakeNow = start;
+    g_prevFrameTime = start;
+    std::vector<uint32_t> ends;
+    slept.clear();
+    for (int i = 0; i < 40; ++i) {
+      slept.push_back(0);
+      Frame();
+      ends.push_back(g_prevFrameTime);
+    }
+    PlatformSetSleep(nullptr);
+    return ends;
+  };
+  for (uint32_t start : {71582788u - 300u, 0xFFFFFFFFu - 300u}) {
+    SCOPED_TRACE(start);
+    const std::vector<uint32_t> spun = frameEnds(start, false);
+    const std::vector<uint32_t> ends = frameEnds(start, true);
+    EXPECT_EQ(ends, spun);
+    uint32_t prev = start;
+    for (size_t i = 0; i < ends.size(); ++i) {
+      const uint32_t tick = ends[i] * 60u / 1000u;
+      EXPECT_NE(tick, prev * 60u / 1000u) << i;       // a new tick
+      EXPECT_NE((ends[i] - 1) * 60u / 1000u, tick) << i;  // at its first millisecond
+      EXPECT_GE(slept[i] + 4, ends[i] - prev) << i;    // asleep for all but the last ms
+      prev = ends[i];
+    }
+    EXPECT_LT(ends.back() * 60u, start * 60u);  // the run crossed the wrap of the product
+  }
+}
+
 // The player through the real frame loop: the fly-in, steering left into the wall with the shot
 // held, a bullet field made at frame 360, then steering right through it; two runs give the
 // same world frame by frame.
@@ -235,4 +273,23 @@ TEST_F(FrameLoop, ScriptedPlayerThroughTheRealFrameLoop) {
   Frame();  // held counts drop back to 0 before the second run
   const std::vector<State> again = play();
   for (size_t i = 0; i < run.size(); ++i) ASSERT_TRUE(run[i] == again[i]) << "frame " << i + 1;
+}
+
+namespace {
+std::vector<int> g_stepsSeen;
+void RecordStep(int step) { g_stepsSeen.push_back(step); }
+}  // namespace
+
+// The timing hook hears every update step of a frame of play in the order they run, then the
+// end of the logic; a menu frame has only the end.
+TEST_F(FrameLoop, StepHookHearsEveryStepInOrder) {
+  g_frameStepHook = RecordStep;
+  g_stepsSeen.clear();
+  Frame();  // the title
+  StartGameScene();
+  Frame();
+  g_frameStepHook = nullptr;
+  std::vector<int> expected = {FrameStepLogicEnd};
+  for (int s = FrameStepPlayer; s <= FrameStepLogicEnd; ++s) expected.push_back(s);
+  EXPECT_EQ(g_stepsSeen, expected);
 }

@@ -102,8 +102,10 @@ TEST_F(RecordingGraphics, BindRules) {
       {1, true, 1, true},     {1, false, 1, true},  // the second draw with slot 1 binds nothing
       {-1, true, -1, false},  {5, true, 5, false},  // an empty slot: vertex colours only
       {2, true, 2, true},
-      {16, false, 2, false},  // out of range: binding kept, drawn untextured
-      {-7, false, 2, false},  {2, false, 2, true},
+      {16, false, 2, true},  // out of range: binding kept and drawn with it
+      {-7, false, 2, true},   {2, false, 2, true},  {-1, true, -1, false},
+      {1000, false, -1, false},  // out of range with nothing bound: still nothing
+      {5, true, 5, false},    {-2, false, 5, false},  // the bound slot is empty
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(s.slot);
@@ -116,6 +118,7 @@ TEST_F(RecordingGraphics, BindRules) {
     ASSERT_EQ(draws.size(), 1u);
     EXPECT_EQ(draws[0].slot, s.slot);
     EXPECT_EQ(draws[0].textured, s.textured);
+    EXPECT_EQ(draws[0].boundSlot, s.current);
   }
   ASSERT_TRUE(g.EndFrame());
   // Each frame forgets the binding.
@@ -341,6 +344,128 @@ TEST(GraphicsTextures, OpaqueBlackBecomesTransparentAndAllElseOpaque) {
   EXPECT_EQ(LoadKeyedSurface("img"), nullptr);  // a folder
 }
 
+// An 86-byte BMP: file header, 40-byte info header, then 32 bytes of zeros.
+std::vector<uint8_t> BmpHeader(int32_t width, int32_t height, uint16_t depth) {
+  std::vector<uint8_t> b(86, 0);
+  auto put = [&](size_t at, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+  };
+  b[0] = 'B';
+  b[1] = 'M';
+  put(2, 86, 4);
+  put(10, 54, 4);
+  put(14, 40, 4);
+  put(18, static_cast<uint32_t>(width), 4);
+  put(22, static_cast<uint32_t>(height), 4);
+  put(26, 1, 2);
+  put(28, depth, 2);
+  return b;
+}
+
+void WriteBytes(const char* path, const std::vector<uint8_t>& bytes) {
+  std::FILE* f = std::fopen(path, "wb");
+  ASSERT_NE(f, nullptr);
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+}
+
+// Sizes and depths from an untrusted header are judged before anything is allocated.
+TEST(GraphicsTextures, BadBmpHeadersAreRefusedBeforeLoading) {
+  TempGameDir dir;
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    const char* why;
+  };
+  std::vector<uint8_t> notBm = BmpHeader(4, 4, 24);
+  notBm[1] = 'X';
+  std::vector<uint8_t> oddHeader = BmpHeader(4, 4, 24);
+  oddHeader[14] = 200;
+  std::vector<uint8_t> fits = BmpHeader(4, 2, 24);  // 2 rows of 12 bytes after offset 54: 78
+  std::vector<uint8_t> oneShort(fits.begin(), fits.begin() + 77);
+  const Case cases[] = {
+      {"huge", BmpHeader(268435460, 4, 32), "too large"},
+      {"wide", BmpHeader(1025, 1, 24), "too large"},
+      {"tall", BmpHeader(1, 1025, 24), "too large"},
+      {"tall_topdown", BmpHeader(1, -1025, 24), "too large"},
+      {"min_height", BmpHeader(1, std::numeric_limits<int32_t>::min(), 24), "too large"},
+      {"zero_width", BmpHeader(0, 4, 24), "not a BMP"},
+      {"negative_width", BmpHeader(-4, 4, 24), "not a BMP"},
+      {"zero_height", BmpHeader(4, 0, 24), "not a BMP"},
+      {"depth_7", BmpHeader(4, 4, 7), "not a BMP"},
+      {"depth_0", BmpHeader(4, 4, 0), "not a BMP"},
+      {"depth_64", BmpHeader(4, 4, 64), "not a BMP"},
+      {"not_bm", notBm, "not a BMP"},
+      {"odd_info_header", oddHeader, "not a BMP"},
+      {"short_file", std::vector<uint8_t>(fits.begin(), fits.begin() + 20), "not a BMP"},
+      {"full_size_no_pixels", BmpHeader(1024, 1024, 32), "truncated"},
+      {"one_byte_short", oneShort, "truncated"},
+      {"fits", fits, nullptr},
+      {"largest_1bit", {}, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<uint8_t> bytes = c.bytes;
+    if (bytes.empty()) {  // 1024 x 1024 at one bit a pixel: 128 bytes a row, two palette entries
+      bytes = BmpHeader(1024, 1024, 1);
+      bytes[10] = 62;
+      bytes.resize(62 + 128 * 1024, 0);
+      for (int i = 58; i < 61; ++i) bytes[i] = 0xFF;  // colour 1 white
+    }
+    WriteBytes("x.bmp", bytes);
+    const char* why = CheckBmpHeader("x.bmp");
+    if (c.why) {
+      ASSERT_NE(why, nullptr);
+      EXPECT_STREQ(why, c.why);
+    } else {
+      EXPECT_EQ(why, nullptr) << why;
+    }
+    const char* loadWhy = "unset";
+    SDL_Surface* s = LoadKeyedSurface("x.bmp", &loadWhy);
+    EXPECT_EQ(s != nullptr, c.why == nullptr);
+    if (c.why) EXPECT_STREQ(loadWhy, c.why);
+    if (s) SDL_FreeSurface(s);
+  }
+  EXPECT_STREQ(CheckBmpHeader("nothing.bmp"), "missing");
+  EXPECT_STREQ(CheckBmpHeader("img"), "unreadable");  // a folder
+}
+
+// A missing or bad atlas leaves its slot empty, the game goes on, and standard error says once
+// which file and why, also across a device reset.
+TEST(GraphicsTextures, UnloadableAtlasesAreReportedOnce) {
+  PlatformEnableMessageBoxes(false);
+  PlatformForgetReportedFiles();
+  TempGameDir dir;
+  g_graphicsRecorder.Clear();
+  SelectGraphicsBackend(GraphicsBackendRecording);
+  WriteAtlas("img/tex000.bmp", 0xFF0000FF);
+  WriteBytes("img/tex001.bmp", BmpHeader(268435460, 4, 32));
+  WriteBytes("img/tex002.bmp", std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o'});
+  testing::internal::CaptureStderr();
+  {
+    Graphics g;
+    ASSERT_EQ(g.CreateDirect3D(), 0);
+    ASSERT_EQ(g.CreateDevice(nullptr, 0, 0), 0);
+    EXPECT_NE(g.textures[0], nullptr);
+    EXPECT_EQ(g.textures[1], nullptr);
+    EXPECT_EQ(g.textures[2], nullptr);
+    NoteGraphicsReset();
+    EXPECT_TRUE(g.RecoverLostDevice(nullptr, 0, 0));
+    EXPECT_EQ(g_graphicsRecorder.textureLoads, 6);
+  }
+  std::filesystem::remove("img/tex000.bmp");
+  {
+    Graphics g;
+    ASSERT_EQ(g.CreateDirect3D(), 0);
+    ASSERT_EQ(g.CreateDevice(nullptr, 0, 0), 0);
+  }
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "wexla: img/tex001.bmp: too large\n"
+            "wexla: img/tex002.bmp: not a BMP\n"
+            "wexla: img/tex000.bmp: missing\n");
+  PlatformForgetReportedFiles();
+}
+
 TEST(WindowEvents, EventsMapToTheLoopFlags) {
   g_graphicsRecorder.Clear();
   SelectGraphicsBackend(GraphicsBackendRecording);
@@ -527,6 +652,32 @@ TEST_P(OffscreenGraphics, TexturesKeyFiltersAndPixelCentres) {
   EXPECT_EQ(at(10, 470), 0xFFFFFFu);
   SDL_FreeSurface(c);
   SDL_FreeSurface(s);
+}
+
+// Quads are sent in one call per run of the same texture and blend mode, in drawing order: the
+// later opaque quad still covers the additive one below it.
+TEST_P(OffscreenGraphics, RunsOfOneStateAreOneCallInOrder) {
+  ScreenVertex q[4];
+  ASSERT_TRUE(g->BeginFrame());
+  const long before = g->device->geometryCalls;
+  g->SetBlendMode(BlendOpaque);
+  for (int i = 0; i < 3; ++i) {
+    Quad(q, 100.0f * i, 0, 100.0f * i + 100, 100, 0xFF102030);
+    g->DrawQuad(-1, q);
+  }
+  g->SetBlendMode(BlendAdditive);
+  Quad(q, 0, 50, 300, 150, 0xFF010101);
+  g->DrawQuad(-1, q);
+  g->SetBlendMode(BlendOpaque);
+  Quad(q, 200, 0, 300, 200, 0xFF405060);
+  g->DrawQuad(-1, q);
+  ASSERT_TRUE(g->EndFrame());
+  EXPECT_EQ(g->device->geometryCalls - before, 3);
+  Read();
+  EXPECT_EQ(Pixel(50, 20), 0x102030u);
+  EXPECT_EQ(Pixel(150, 80), 0x112131u);
+  EXPECT_EQ(Pixel(250, 80), 0x405060u);
+  EXPECT_EQ(Pixel(150, 120), 0x010101u);
 }
 
 TEST_P(OffscreenGraphics, RenderResetIsRecovered) {

@@ -286,6 +286,36 @@ TEST_F(MenuTest, GameStartStoresTheDifficultyAndStartsALiveRecordedGame) {
   for (int i = 0; i < kConfigSlots; ++i) EXPECT_EQ(slots[i], g_config[i]) << i;
 }
 
+// Slot 18 from 0 to 15 is the title's difficulty as it stands, beyond the selectable count too,
+// and GAME START writes it back unchanged; only a value outside falls back to a selectable one.
+TEST_F(MenuTest, TitleDifficultyFromSlot18AsWritten) {
+  const struct { int32_t slot, shown; } cases[] = {{3, 3}, {5, 5}, {9, 9}, {15, 15}, {16, 3}, {-1, 0}, {1000, 3}};
+  for (const auto& c : cases) {
+    SetDefaultConfig(0);  // 4 selectable difficulties
+    g_config[ConfigDifficulty] = c.slot;
+    g_scene = SceneTitle;
+    g_sceneFrame = 0;
+    g_menuCursor = TitleItemGameStart;
+    TitleFrame();
+    EXPECT_EQ(g_difficulty, c.shown) << c.slot;
+    TitleFrame();
+    TitleFrame({InputShot});
+    ASSERT_EQ(g_scene, SceneGame) << c.slot;
+    EXPECT_EQ(g_difficulty, c.shown) << c.slot;
+    const std::vector<int32_t> slots = ReadSlots("config.dat");
+    ASSERT_EQ(slots.size(), static_cast<size_t>(kConfigSlots));
+    EXPECT_EQ(slots[ConfigDifficulty], c.shown) << c.slot;
+    EXPECT_EQ(slots[ConfigDifficultyCount], 4);
+  }
+  // From 9 the arrows step within the selectable count: (9 + 1 + 4) mod 4.
+  g_config[ConfigDifficulty] = 9;
+  g_scene = SceneTitle;
+  g_sceneFrame = 0;
+  TitleFrame();
+  TitleFrame({InputRight});
+  EXPECT_EQ(g_difficulty, 2);
+}
+
 TEST_F(MenuTest, ReplayPlaysTheFileBackWithItsDifficultyAndWritesNoConfig) {
   SaveGoodReplay(6);
   g_config[ConfigDifficulty] = 1;
@@ -380,6 +410,16 @@ TEST_F(MenuTest, ConfigRowsWrapAndVolumesClamp) {
   EXPECT_EQ(g_seVolume, 0);
   EXPECT_EQ(g_config[ConfigSeVolume], 0);
   EXPECT_EQ(g_config[ConfigBgmVolume], 10000);
+
+  // A volume given outside 0..10000 is stepped from where it stands, into the menu's bounds.
+  const struct { int start, d, want; } steps[] = {{-5, 1, 95}, {-5, -1, 0}, {20000, -1, 10000}, {20000, 1, 10000}};
+  for (const auto& st : steps) {
+    g_seVolume = st.start;
+    ConfigFrame();
+    ConfigFrame({st.d > 0 ? InputRight : InputLeft});
+    EXPECT_EQ(g_seVolume, st.want) << st.start << " " << st.d;
+    EXPECT_EQ(g_config[ConfigSeVolume], st.want);
+  }
 }
 
 TEST_F(MenuTest, ButtonCaptureOnTheButtonRows) {

@@ -312,6 +312,15 @@ TEST_F(RenderTest, ListsInTheirOrderWithTheirBlendModesAndFilters) {
   }
 }
 
+// A frame begun with drawing suspended gets nothing from the renderer, not even a texture bind.
+TEST_F(RenderTest, SuspendedFramesSendNothing) {
+  EXPECT_FALSE(Draw().empty());
+  SetGraphicsDrawingSuspended(true);
+  Draw();
+  SetGraphicsDrawingSuspended(false);
+  EXPECT_TRUE(g_graphicsRecorder.calls.empty());
+}
+
 TEST_F(RenderTest, BackgroundTilesScrollAt60Pixels) {
   world->player.scrollPhaseX = 12.5f;
   world->player.scrollPhaseY = 30.0f;

@@ -24,6 +24,7 @@
 #include "platform/Graphics.h"
 #include "platform/GraphicsDevice.h"
 #include "platform/Input.h"
+#include "platform/Platform.h"
 #include "platform/SoundSystem.h"
 #include "world/Effect.h"
 #include "world/GameWorld.h"
@@ -450,6 +451,88 @@ TEST_F(ResultTest, FailedSavesSayWhichNameFailed) {
   Frame();
   EXPECT_EQ(TextGlyphs(*world_, failAt).text, "Save failed : replay0000.dat");
   EXPECT_FALSE(fs::exists("replay0000.dat"));
+}
+
+int CountOf(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+int AnswerOk(const char*, const char*, MessageBoxStyle) { return MessageBoxAnswerOk; }
+
+// A hiscore.dat one byte short is reported and left alone at start; the game end that rewrites it
+// first keeps it beside, under the first free name, and only once.
+TEST_F(ResultTest, DamagedHighScoresAreKeptBesideBeforeTheGameEndRewritesThem) {
+  std::vector<uint8_t> damaged(17919);
+  for (size_t i = 0; i < damaged.size(); ++i) damaged[i] = static_cast<uint8_t>(i * 13 + 1);
+  const std::vector<uint8_t> older = {'o', 'l', 'd'};
+  PlatformSetMessageHook(AnswerOk);
+  for (const bool olderKept : {false, true}) {
+    SCOPED_TRACE(olderKept);
+    fs::remove("hiscore.dat.bad");
+    fs::remove("hiscore.dat.bad1");
+    std::ofstream(fs::path("hiscore.dat"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(damaged.data()), static_cast<std::streamsize>(damaged.size()));
+    if (olderKept) std::ofstream(fs::path("hiscore.dat.bad"), std::ios::binary) << "old";
+    const std::string keptAs = olderKept ? "hiscore.dat.bad1" : "hiscore.dat.bad";
+    LoadOrCreateHighScoreFile();
+    ASSERT_EQ(ReadBytes("hiscore.dat"), damaged);  // left alone at start
+
+    for (int game = 0; game < 2; ++game) {
+      testing::internal::CaptureStderr();
+      g_sceneFrame = 0;
+      SetScore(5, 0);  // unranked: the file is rewritten when the screen decides so
+      Frame();
+      Frame({InputShot});
+      Frame();
+      const std::string err = testing::internal::GetCapturedStderr();
+      ASSERT_EQ(r().resultPhase, ResultPhaseAskSave);
+      EXPECT_EQ(CountOf(err, "hiscore.dat was damaged; kept it as " + keptAs + " "), game == 0 ? 1 : 0) << err;
+      EXPECT_EQ(ReadBytes(keptAs), damaged);
+      EXPECT_EQ(ReadBytes("hiscore.dat").size(), 17920u);
+    }
+    EXPECT_EQ(ReadBytes("hiscore.dat.bad"), olderKept ? older : damaged);
+    EXPECT_FALSE(fs::exists(olderKept ? "hiscore.dat.bad2" : "hiscore.dat.bad1"));
+  }
+  PlatformSetMessageHook(nullptr);
+}
+
+// Failed writes of replay.dat and hiscore.dat: one line each on standard error naming the file
+// and the reason; the screen goes on as it would.
+TEST_F(ResultTest, FailedWritesOfTheLatestReplayAndTheHighScoresAreTold) {
+  const struct {
+    const char* blocked;  // a folder made in this place
+    const char* reason;
+  } cases[] = {
+      {"", "a folder is in its place"},
+      {".tmp", "cannot create "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.blocked);
+    for (const char* name : {"replay.dat", "hiscore.dat"}) {
+      fs::remove_all(std::string(name));
+      fs::remove_all(std::string(name) + ".tmp");
+      ASSERT_TRUE(fs::create_directory(std::string(name) + c.blocked));
+    }
+    testing::internal::CaptureStderr();
+    g_sceneFrame = 0;
+    ClearEffectList(&world_->effects);
+    SetScore(5, 0);
+    Frame();
+    Frame({InputShot});
+    Frame();
+    const std::string err = testing::internal::GetCapturedStderr();
+    for (const char* name : {"replay.dat", "hiscore.dat"}) {
+      EXPECT_EQ(CountOf(err, std::string("could not write ") + name + ": "), 1) << err;
+      EXPECT_EQ(CountOf(err, std::string("could not write ") + name + ": " + c.reason), 1) << err;
+      EXPECT_FALSE(fs::is_regular_file(name));
+    }
+    EXPECT_EQ(r().resultPhase, ResultPhaseAskSave);
+    const int before = EffectCount(*world_);
+    Frame();
+    EXPECT_EQ(TextGlyphs(*world_, before).text, "Save replay ?  ");
+  }
 }
 
 TEST_F(ResultTest, NameEntryMovesTypesAndGoesBack) {

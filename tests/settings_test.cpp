@@ -281,6 +281,75 @@ TEST_F(SettingsTest, RewritesReplaceTheFileWholeAndFailSilently) {
   EXPECT_TRUE(g_messages.empty());
 }
 
+// A damaged config.dat (short, or not a file that can be read) is kept beside before its first
+// rewrite; with every name to keep it taken it is not rewritten at all.
+TEST_F(SettingsTest, DamagedConfigIsKeptBesideBeforeItsFirstRewrite) {
+  const std::vector<uint8_t> damaged(1000, 0x11);
+  WriteBytes("config.dat", damaged);
+  LoadOrCreateConfigFile();
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(WriteConfigFile());
+  ASSERT_TRUE(WriteConfigFile());
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(err, "wexla: config.dat was damaged; kept it as config.dat.bad before writing it anew\n");
+  EXPECT_EQ(ReadBytes("config.dat.bad"), damaged);
+  EXPECT_EQ(ReadBytes("config.dat").size(), 1024u);
+  EXPECT_FALSE(std::filesystem::exists("config.dat.bad1"));
+
+  // A good file loaded later is never kept.
+  LoadOrCreateConfigFile();
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(WriteConfigFile());
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+  // Every name taken (a folder counts): nothing is replaced, the damaged file stays.
+  std::filesystem::remove("config.dat.bad");
+  ASSERT_EQ(mkdir("config.dat.bad", 0755), 0);
+  for (int n = 1; n < 100; ++n) WriteBytes(("config.dat.bad" + std::to_string(n)).c_str(), {7});
+  WriteBytes("config.dat", damaged);
+  LoadOrCreateConfigFile();
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(WriteConfigFile());
+  err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("could not write config.dat: it was damaged and every name"), std::string::npos) << err;
+  EXPECT_EQ(ReadBytes("config.dat"), damaged);
+  EXPECT_EQ(ReadBytes("config.dat.bad99"), std::vector<uint8_t>{7});
+  // Once a name is free again the next rewrite keeps it there.
+  std::filesystem::remove("config.dat.bad42");
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(WriteConfigFile());
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(ReadBytes("config.dat.bad42"), damaged);
+}
+
+// The kept copy is a second link where the folder allows it and a byte copy across file systems;
+// either way an existing entry of the kept name is never replaced.
+TEST_F(SettingsTest, KeptCopiesNeverReplaceAnEntry) {
+  struct stat here {}, shm {};
+  const bool otherFileSystem = stat(".", &here) == 0 && stat("/dev/shm", &shm) == 0 && here.st_dev != shm.st_dev;
+  char shmTemplate[] = "/dev/shm/wexla-keep-XXXXXX";
+  const std::string shmDir = otherFileSystem && mkdtemp(shmTemplate) ? shmTemplate : "";
+  const std::vector<uint8_t> bytes = {1, 2, 3, 0, 255};
+  std::vector<std::string> sources = {"source.dat"};
+  if (!shmDir.empty()) sources.push_back(shmDir + "/source.dat");
+  for (const std::string& source : sources) {
+    SCOPED_TRACE(source);
+    WriteBytes(source.c_str(), bytes);
+    std::filesystem::remove("kept.dat");
+    bool taken = true;
+    std::string reason;
+    ASSERT_TRUE(PlatformKeepFileCopy(source.c_str(), "kept.dat", &taken, &reason)) << reason;
+    EXPECT_FALSE(taken);
+    EXPECT_EQ(ReadBytes("kept.dat"), bytes);
+    EXPECT_EQ(ReadBytes(source.c_str()), bytes);
+    WriteBytes("other.dat", {9});
+    EXPECT_FALSE(PlatformKeepFileCopy(source.c_str(), "other.dat", &taken, &reason));
+    EXPECT_TRUE(taken);
+    EXPECT_EQ(ReadBytes("other.dat"), std::vector<uint8_t>{9});
+  }
+  if (!shmDir.empty()) std::filesystem::remove_all(shmDir);
+}
+
 TEST_F(SettingsTest, PrecedenceOfSwitchesOverTheFile) {
   SetDefaultConfig(1);
   g_config[ConfigRotate] = 1;
@@ -299,20 +368,20 @@ TEST_F(SettingsTest, PrecedenceOfSwitchesOverTheFile) {
   ASSERT_TRUE(ParseCommandLine("/bv0 /sv20000 /wnd /nrm /jB7"));
   ApplySettingsPrecedence();
   EXPECT_EQ(g_bgmVolume, 0);
-  EXPECT_EQ(g_seVolume, 10000);  // clamped when applied
+  EXPECT_EQ(g_seVolume, 20000);  // as written: the sound layer leaves the volume alone
   EXPECT_EQ(g_cmdSeVolume, 20000);
   EXPECT_EQ(g_fullscreen, 0);
   EXPECT_EQ(g_rotateScreen, 0);
   for (int i = 0; i < 16; ++i) EXPECT_EQ(g_padButtonMap[i], i == 1 ? 7 : -1) << i;
 
-  // Volumes from the file are clamped too; the slots keep what they hold.
+  // Volumes from the file are taken as written too.
   ResetCommandLineValues();
   g_config[ConfigBgmVolume] = 50000;
   g_config[ConfigSeVolume] = -300;
   ASSERT_TRUE(ParseCommandLine("/bv-1"));  // -1 still means "not given"
   ApplySettingsPrecedence();
-  EXPECT_EQ(g_bgmVolume, 10000);
-  EXPECT_EQ(g_seVolume, 0);
+  EXPECT_EQ(g_bgmVolume, 50000);
+  EXPECT_EQ(g_seVolume, -300);
   EXPECT_EQ(g_config[ConfigBgmVolume], 50000);
   // Out-of-range map values pass through unchanged (they read no button).
   g_config[0] = 99;
@@ -325,15 +394,16 @@ TEST_F(SettingsTest, DifficultyFromADamagedFile) {
     int32_t difficulty, count;
     int wantCount, wantDifficulty;
   } cases[] = {
-      {3, 4, 4, 3},  {7, 8, 8, 7},   {0, 1, 1, 0},    {5, 1, 1, 0},   {3, 0, 4, 3},
-      {3, -5, 4, 3}, {9, 9, 4, 3},   {-1, 4, 4, 0},   {63, 5, 5, 4},  {INT32_MIN, INT32_MIN, 4, 0},
-      {INT32_MAX, INT32_MAX, 4, 3},
+      // 0..15 as written, whatever the count; anything else clamped into the selectable ones.
+      {3, 4, 4, 3},   {7, 8, 8, 7},   {0, 1, 1, 0},   {5, 1, 1, 5},    {3, 0, 4, 3},
+      {3, -5, 4, 3},  {9, 9, 4, 9},   {15, 4, 4, 15}, {16, 4, 4, 3},   {-1, 4, 4, 0},
+      {63, 5, 5, 4},  {INT32_MIN, INT32_MIN, 4, 0},   {INT32_MAX, INT32_MAX, 4, 3},
   };
   for (const auto& c : cases) {
     g_config[ConfigDifficulty] = c.difficulty;
     g_config[ConfigDifficultyCount] = c.count;
     EXPECT_EQ(SelectableDifficultyCount(), c.wantCount) << c.count;
-    EXPECT_EQ(ClampedConfigDifficulty(), c.wantDifficulty) << c.difficulty << "/" << c.count;
+    EXPECT_EQ(TitleDifficultyFromConfig(), c.wantDifficulty) << c.difficulty << "/" << c.count;
     EXPECT_EQ(g_config[ConfigDifficultyCount], c.count);  // the file's value is kept
   }
 }

@@ -2,12 +2,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "app/CommandLine.h"
+#include "app/Settings.h"
 #include "platform/Platform.h"
 #include "platform/SoundMixer.h"
 #include "platform/SoundSystem.h"
@@ -170,19 +174,22 @@ TEST(SoundMixer, RefusesUnusableBuffers) {
 void WriteWaveFile(const std::string& path, uint16_t channels, uint32_t frames, uint16_t tag = 1) {
   const uint32_t block = channels * 2u;
   const uint32_t data = frames * block;
+  const uint32_t fmtSize = tag == 1 ? 16 : 18;  // other tags carry the extra-size word
+  const uint32_t head = 28 + fmtSize;
   std::vector<uint8_t> b;
-  b.reserve(44 + data);
+  b.reserve(head + data);
   auto p16 = [&b](uint32_t v) { b.push_back(static_cast<uint8_t>(v)); b.push_back(static_cast<uint8_t>(v >> 8)); };
   auto p32 = [&p16](uint32_t v) { p16(v & 0xFFFF); p16(v >> 16); };
   auto id = [&b](const char* s) { for (int k = 0; k < 4; ++k) b.push_back(static_cast<uint8_t>(s[k])); };
-  id("RIFF"); p32(36 + data); id("WAVE"); id("fmt "); p32(16);
+  id("RIFF"); p32(head - 8 + data); id("WAVE"); id("fmt "); p32(fmtSize);
   p16(tag); p16(channels); p32(22050); p32(22050 * block); p16(block); p16(16);
+  if (tag != 1) p16(0);
   id("data"); p32(data);
   b.resize(b.size() + data, 0);
   // Frame i holds i (mod 32768) in every channel, so positions can be read back from samples.
   for (uint32_t i = 0; i < frames; ++i)
     for (uint32_t c = 0; c < channels; ++c) {
-      const size_t at = 44 + static_cast<size_t>(i) * block + c * 2;
+      const size_t at = head + static_cast<size_t>(i) * block + c * 2;
       b[at] = static_cast<uint8_t>(i & 0xFF);
       b[at + 1] = static_cast<uint8_t>((i >> 8) & 0x7F);
     }
@@ -362,11 +369,14 @@ TEST_F(SoundSystemTest, LoopJumpsBackByTheWindowFromTheWriteCursor) {
   EXPECT_EQ(sound_.currentBgm, BgmRanking2);
 }
 
-TEST_F(SoundSystemTest, VolumesMapToHundredthsOfADecibelAndAreClamped) {
+TEST_F(SoundSystemTest, VolumesMapToHundredthsOfADecibelOutOfRangeKeepsTheLast) {
   Start();
   sound_.PlayBgm(BgmStage3);
+  // In order: a value outside 0..10000 is refused by the buffers, which keep the one before.
   struct Case { int volume; int32_t expect; } cases[] = {
-      {0, -10000}, {10000, 0}, {8000, -2000}, {7800, -2200}, {12000, 0}, {-1, -10000}, {-50000, -10000}};
+      {0, -10000},     {10000, 0},      {8000, -2000},       {7800, -2200},  {12000, -2200},
+      {-1, -2200},     {5, -9995},      {-50000, -9995},     {10001, -9995}, {INT32_MIN, -9995},
+      {INT32_MAX, -9995}};
   for (const Case& c : cases) {
     g_bgmVolume = c.volume;
     g_seVolume = c.volume;
@@ -380,21 +390,89 @@ TEST_F(SoundSystemTest, VolumesMapToHundredthsOfADecibelAndAreClamped) {
   EXPECT_EQ(sound_.buffers[0]->GetVolume(), -5000);
 }
 
+// From the bytes of config.dat (slots 16 and 17) and the switches to the buffers: a volume outside
+// 0..10000 is never applied, so the sound keeps its start volume, full.
+TEST_F(SoundSystemTest, VolumesFromTheFileAndSwitchesAreUsedAsWritten) {
+  struct Case {
+    const char* commandLine;
+    uint8_t bgmSlot[4], seSlot[4];  // little-endian, as in the file
+    int32_t bgmExpect, seExpect;
+  } const cases[] = {
+      {"", {0x40, 0x1F, 0, 0}, {0x78, 0x1E, 0, 0}, -2000, -2200},                  // 8000, 7800
+      {"", {0xFB, 0xFF, 0xFF, 0xFF}, {0x11, 0x27, 0, 0}, 0, 0},                    // -5, 10001
+      {"", {0, 0, 0, 0}, {0x10, 0x27, 0, 0}, -10000, 0},                           // 0, 10000
+      {"", {0, 0, 0, 0x80}, {0xFF, 0xFF, 0xFF, 0x7F}, 0, 0},                       // INT32_MIN, INT32_MAX
+      {"/bv-5 /sv20000", {0x40, 0x1F, 0, 0}, {0x78, 0x1E, 0, 0}, 0, 0},
+      {"/bv0 /sv5", {0xFB, 0xFF, 0xFF, 0xFF}, {0xFB, 0xFF, 0xFF, 0xFF}, -10000, -9995},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.commandLine);
+    std::vector<uint8_t> config(1024, 0);
+    std::copy(c.bgmSlot, c.bgmSlot + 4, config.begin() + 64);
+    std::copy(c.seSlot, c.seSlot + 4, config.begin() + 68);
+    FILE* f = std::fopen("config.dat", "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(config.data(), 1, config.size(), f);
+    std::fclose(f);
+    ResetCommandLineValues();
+    ASSERT_TRUE(ParseCommandLine(c.commandLine));
+    LoadOrCreateConfigFile();
+    ApplySettingsPrecedence();
+    Start();
+    sound_.PlayBgm(BgmStage3);
+    EXPECT_EQ(sound_.buffers[0]->GetVolume(), c.bgmExpect);
+    for (int id : {SeShot, SeVolume}) EXPECT_EQ(sound_.buffers[id]->GetVolume(), c.seExpect) << id;
+    sound_.Release();
+  }
+  ResetCommandLineValues();
+}
+
+// Files that do not load leave silence and one line on standard error naming file and reason.
 TEST_F(SoundSystemTest, LoadWaveTakesOnlyPlainPcm) {
-  Start();
+  PlatformForgetReportedFiles();
+  testing::internal::CaptureStderr();
+  Start();  // every effect but the graze is there
   WriteWaveFile("good.wav", 2, 10);
   WriteWaveFile("float.wav", 1, 10, 3);
   WriteWaveFile("three.wav", 3, 10);
   WriteWaveFile("empty.wav", 1, 0);
+  std::FILE* f = std::fopen("text.wav", "wb");
+  std::fputs("not a sound", f);
+  std::fclose(f);
   SoundBuffer* good = sound_.LoadWave("good.wav");
   ASSERT_NE(good, nullptr);
   EXPECT_EQ(good->Bytes(), 40u);
   EXPECT_EQ(good->Format().channels, 2);
   good->Release();
-  for (const char* bad : {"float.wav", "three.wav", "empty.wav", "missing.wav", "se"})
-    EXPECT_EQ(sound_.LoadWave(bad), nullptr) << bad;
+  struct Case {
+    const char* path;
+    const char* line;
+  } cases[] = {
+      {"float.wav", "wexla: float.wav: not PCM\n"},
+      {"three.wav", "wexla: three.wav: PCM of a kind that cannot be played\n"},
+      {"empty.wav", "wexla: empty.wav: no usable sound data\n"},
+      {"text.wav", "wexla: text.wav: not a RIFF WAVE file\n"},
+      {"missing.wav", "wexla: missing.wav: missing\n"},
+      {"se", "wexla: se: unreadable\n"},  // a folder
+  };
+  std::string expected = "wexla: se/scratch.wav: missing\n";
+  for (const Case& c : cases) {
+    EXPECT_EQ(sound_.LoadWave(c.path), nullptr) << c.path;
+    EXPECT_EQ(sound_.LoadWave(c.path), nullptr) << c.path;  // reported once
+    expected += c.line;
+  }
+  // Music: a missing track stays silent and is named once, however often it is asked for.
+  for (int i = 0; i < 2; ++i) {
+    sound_.PlayBgm(BgmStage1);
+    EXPECT_EQ(sound_.buffers[0], nullptr);
+    sound_.PlayBgm(BgmStage3);
+    EXPECT_NE(sound_.buffers[0], nullptr);
+  }
+  expected += "wexla: bgm/stage01_22so.wav: missing\n";
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), expected);
   EXPECT_EQ(g_waveFile, nullptr);  // closed on every path
   EXPECT_EQ(g_waveFormat, nullptr);
+  PlatformForgetReportedFiles();
 }
 
 }  // namespace

@@ -20,8 +20,10 @@ TEST(StageCheck, ReportsWhatGoesWrongInPlay) {
     const char* message;  // a part of the expected message
   } const cases[] = {
       {"// fine\r\ne1 1 0 0 0 0 0 m0 1 p255 2 n3\r\ng2 1 10 3 5 < 100 0 12 3 0 X4 b0 1\r\ns20 2\r\n", -1, ""},
-      {"e1 1 0 0 0 0 0\ns2 2\r\n", 1, "LF alone"},
-      {"e1 1 0 0 0 0 0\r\ns2 2", 2, "no CR LF"},
+      // LF line ends and a last line without one read like CR LF: the phase 2 is there.
+      {"e1 1 0 0 0 0 0\ns2 2\n", -1, ""},
+      {"e1 1 0 0 0 0 0\r\ns2 2", -1, ""},
+      {"e1 1 0 0 0 0 0 m0 1\ns2 2 z", 2, "unknown option letter 'z'"},
       {"enemy wave two\r\ns2 2\r\n", 1, "event letter"},
       {"e 1 1 0 0 0 0 0\r\ns2 2\r\n", 1, "event letter"},
       {"e5 1 0 0 0 0 0\r\ne3 1 0 0 0 0 0\r\ns9 2\r\n", 2, "before the previous"},

@@ -61,8 +61,8 @@ TEST(StageLoader, LinesAndTheirEvents) {
   const Case cases[] = {
       {"enemy line", "e120 3 0 180 -20 0 2\r\n",
        {{.frame = 120, .lineType = EventEnemy, .kind = 3, .x = 180, .y = -20, .vy = 2}}},
-      {"LF alone loses the last field", "e120 3 0 180 -20 0 2\n",
-       {{.frame = 120, .lineType = EventEnemy, .kind = 3, .x = 180, .y = -20}}},
+      {"LF alone ends the last field too", "e120 3 0 180 -20 0 2\n",
+       {{.frame = 120, .lineType = EventEnemy, .kind = 3, .x = 180, .y = -20, .vy = 2}}},
       {"relative forms", "e120 3 0 180 -20 0 2\r\ne+60 3 0 @20 @ @ @\r\ne-5 1 @2\r\n",
        {{.frame = 120, .lineType = EventEnemy, .kind = 3, .x = 180, .y = -20, .vy = 2},
         {.frame = 180, .lineType = EventEnemy, .kind = 3, .x = 200, .y = -20, .vy = 2},
@@ -118,9 +118,10 @@ TEST(StageLoader, LinesAndTheirEvents) {
       {"0xFF right after an option letter", "e1 0 0 0 0 0 0 n\xFF\r\ne2 0 0 0 0 0 0\r\n",
        {{.frame = 1, .lineType = EventEnemy}}},
       {"the end of the file right after an option letter", "e1 0 0 0 0 0 0 n", {{.frame = 1, .lineType = EventEnemy}}},
-      // The LF taken as the value merges the next line into this one; its record stays empty.
+      // As with CR LF, the line end after an option letter leaves the option out; the next line
+      // is a line of its own.
       {"an LF right after an option letter", "e1 0 0 0 0 0 0 n\ne2 0 0 0 0 0 0\r\n",
-       {{.frame = 1, .lineType = EventEnemy, .maxAlive = 0}, {}}},
+       {{.frame = 1, .lineType = EventEnemy}, {.frame = 2, .lineType = EventEnemy}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -130,6 +131,63 @@ TEST(StageLoader, LinesAndTheirEvents) {
     for (size_t i = 0; i < got.size(); ++i) {
       SCOPED_TRACE(i);
       ExpectEvent(got[i], c.events[i]);
+    }
+  }
+}
+
+// The same script with CR LF, with LF alone, mixed, and without a line end after its last line
+// reads to the same events, last fields included.
+TEST(StageLoader, LineEndsCrLfLfAndNoFinalNewlineReadAlike) {
+  const std::vector<std::string> lines = {
+      "// comment",
+      "e120 3 0 180 -20 0 2",
+      "e+60 3 0 @20 @ @ @",
+      "g240 1 0 8 10 < 100 0 12 3 0 X4",
+      "f10 5 1 2 3 4 60",
+      "b300 2 -1",
+      "e400 70 0 180 -60 0 1 n0 d3",
+      "e50 1 0 100 0 0 2 m0 5 m1 7",
+      "",
+      "e",
+      "s900 2",
+  };
+  const std::vector<StageEvent> want = {
+      {.frame = 120, .lineType = EventEnemy, .kind = 3, .x = 180, .y = -20, .vy = 2},
+      {.frame = 180, .lineType = EventEnemy, .kind = 3, .x = 200, .y = -20, .vy = 2},
+      {.frame = 240, .lineType = EventSpawner, .amount = 8, .selector = 0, .interval = 10, .spawnType = 1,
+       .x = kStageEdgeLow, .y = 100, .vx = 3, .vy = 0, .dy = 12, .floatIds = {1000}, .floatCount = 1,
+       .floatValues = {4}},
+      {.frame = 10, .lineType = EventEffect, .kind = 5, .amount = 60, .x = 1, .y = 2, .vx = 3, .vy = 4},
+      {.frame = 300, .lineType = EventFlag, .amount = 2, .selector = -1},
+      {.frame = 400, .lineType = EventEnemy, .kind = 70, .x = 180, .y = -60, .vy = 1, .maxAlive = 0,
+       .difficultyCond = 3},
+      {.frame = 50, .lineType = EventEnemy, .kind = 1, .x = 100, .vy = 2, .intIds = {0, 1}, .intValues = {5, 7},
+       .intCount = 2},
+      {.lineType = EventEnemy},
+      {.frame = 900, .lineType = EventPhase, .amount = 2},
+  };
+  const struct {
+    const char* name;
+    const char* ends[2];  // the line end of even and of odd lines
+    bool finalEnd;
+  } variants[] = {
+      {"CR LF", {"\r\n", "\r\n"}, true},       {"LF", {"\n", "\n"}, true},
+      {"mixed", {"\n", "\r\n"}, true},         {"CR LF, none at the end", {"\r\n", "\r\n"}, false},
+      {"LF, none at the end", {"\n", "\n"}, false},
+  };
+  for (const auto& v : variants) {
+    SCOPED_TRACE(v.name);
+    std::string text;
+    for (size_t i = 0; i < lines.size(); ++i) {
+      text += lines[i];
+      if (i + 1 < lines.size() || v.finalEnd) text += v.ends[i % 2];
+    }
+    StageScript s;
+    const std::vector<StageEvent> got = Parse(text, &s);
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t i = 0; i < got.size(); ++i) {
+      SCOPED_TRACE(i);
+      ExpectEvent(got[i], want[i]);
     }
   }
 }

@@ -55,7 +55,7 @@ class Checker {
         cur.push_back(static_cast<char>(c));
       }
     }
-    if (!cur.empty()) tokens.push_back(cur);  // lost without CR; reported with the line end
+    if (!cur.empty()) tokens.push_back(cur);  // the line end ends the last token too
     for (const std::string& t : tokens) {
       if (t.size() > static_cast<size_t>(kStageTokenMax))
         Report(l.number, "a token is longer than 255 bytes and is cut");
@@ -138,8 +138,6 @@ class Checker {
     RawLine cur{1, {}};
     for (size_t i = 0; i < end; ++i) {
       if (data[i] == '\n') {
-        if (cur.text.empty() || cur.text.back() != '\r')
-          if (!cur.text.empty()) Report(cur.number, "line ends with LF alone: its last field is lost");
         lines.push_back(cur);
         cur = RawLine{cur.number + 1, {}};
       } else {
@@ -147,10 +145,7 @@ class Checker {
         cur.text.push_back(static_cast<char>(data[i]));
       }
     }
-    if (!cur.text.empty()) {
-      if (cur.text.back() != '\r') Report(cur.number, "the last line has no CR LF: its last field is lost");
-      lines.push_back(cur);
-    }
+    if (!cur.text.empty()) lines.push_back(cur);
 
     StageScript script;
     script.LoadBytes(data, size);

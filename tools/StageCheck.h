@@ -1,8 +1,8 @@
 #pragma once
 // The stage-file checker: parses a stage file with the game's own loader and lists what would
-// go wrong in play (lost fields, swallowed comments, events that never fire, ignored options,
-// broken limits, enemy types or start phases without code, spawners outliving the script, a
-// stage that never ends).
+// go wrong in play (swallowed comments, events that never fire, ignored options, broken limits,
+// enemy types or start phases without code, spawners outliving the script, a stage that never
+// ends).
 
 #include <cstddef>
 #include <cstdint>

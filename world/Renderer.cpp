@@ -284,6 +284,7 @@ void DrawOptionItemBalloon(Graphics* gfx, ScreenVertex q[4], const Item& item) {
 }
 
 void RenderFrame(Graphics* gfx, GameWorld* world) {
+  if (!gfx->FrameIsDrawn()) return;
   ScreenVertex q[4];
   for (ScreenVertex& v : q) {
     v.z = 1.0f;

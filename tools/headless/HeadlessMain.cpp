@@ -44,16 +44,30 @@ struct Driver {
   uint32_t clockStart = 1000;
   uint32_t startTick = 0;
   long run = 0;  // frames started so far
+  uint64_t now = 0;      // the last time read, unwrapped
+  long nowRun = -1;      // the frame it was read in
 };
 
 Driver g_driver;
 
-// The pacing of frame n ends at the first millisecond of the n-th tick after the start, so each
-// frame moves the clock by 1000/60 ms in whole ticks and no frame waits.
+// The first read of frame n is the first millisecond of the n-th tick after the start, so each
+// frame moves the clock by 1000/60 ms in whole ticks and, as a rule, no frame waits. The game's
+// tick number wraps (about every 19.9 hours) where this count does not; when a frame does wait,
+// each further read moves the clock on by a millisecond, so the clock never stops and the wait
+// ends at any start value.
 uint32_t VirtualClock() {
-  if (g_driver.run == 0) return g_driver.clockStart;
-  const uint64_t tick = static_cast<uint64_t>(g_driver.startTick) + static_cast<uint64_t>(g_driver.run);
-  return static_cast<uint32_t>((tick * 1000 + 59) / 60);
+  uint64_t planned = g_driver.clockStart;
+  if (g_driver.run != 0) {
+    const uint64_t tick = static_cast<uint64_t>(g_driver.startTick) + static_cast<uint64_t>(g_driver.run);
+    planned = (tick * 1000 + 59) / 60;
+  }
+  if (g_driver.run != g_driver.nowRun) {
+    g_driver.nowRun = g_driver.run;
+    if (planned > g_driver.now) g_driver.now = planned;
+  } else {
+    g_driver.now += 1;
+  }
+  return static_cast<uint32_t>(g_driver.now);
 }
 
 const KeyboardKey kScriptKeys[ScriptKeyCount] = {KeyLeft, KeyRight, KeyUp, KeyDown, KeyZ, KeyX,   KeyC,
@@ -174,7 +188,7 @@ int main(int argc, char** argv) {
     } else if (a == "--frames") {
       if (!value(&g_driver.frames) || g_driver.frames < 0) return Usage();
     } else if (a == "--clock") {
-      if (!value(&v) || v < 0) return Usage();
+      if (!value(&v) || v < 0 || v > 0xFFFFFFFFL) return Usage();
       g_driver.clockStart = static_cast<uint32_t>(v);
     } else if (a == "--trace") {
       if (!value(&g_driver.trace) || g_driver.trace < 1) return Usage();
@@ -218,6 +232,7 @@ int main(int argc, char** argv) {
   PlatformSetClock(VirtualClock);
   SelectInputSource(InputSourceScripted);
 
+  PreferSoftwareRenderer();  // the pictures are only saved: no GL context
   AppOptions options;
   options.graphics = GraphicsBackendOffscreen;
   options.sound = SoundOutputNone;
