@@ -2,6 +2,6 @@
 add_executable(wexla-bench ${CMAKE_CURRENT_SOURCE_DIR}/bench/BenchMain.cpp)
 target_link_libraries(wexla-bench PRIVATE wexla_core)
 # The whole games it plays: one replay file a line, relative to the list.
-target_compile_definitions(wexla-bench PRIVATE WEXLA_BENCH_GAMES="${CMAKE_SOURCE_DIR}/tests/data/bench_games.txt")
+target_compile_definitions(wexla-bench PRIVATE WEXLA_BENCH_GAMES="${CMAKE_SOURCE_DIR}/tests/data/corpus/bench_games.txt")
 set_target_properties(wexla-bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${WEXLA_GAME_DIR})
 add_dependencies(wexla-bench game_data wexla-headless)
