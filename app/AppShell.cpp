@@ -39,7 +39,7 @@ void MessageLoop(Graphics& gfx, SoundSystem& sound, JoystickInput& joystick, Gam
         g_padReacquire = 0;
       }
       ++run;
-      if (options.hooks.beforeFrame && !options.hooks.beforeFrame(options.hooks.context, run)) break;
+      if (options.hooks.beforeFrame && !options.hooks.beforeFrame(options.hooks.context, run, &world)) break;
       RunFrame(&gfx, &sound, &joystick, &world);
       if (options.hooks.afterFrame) options.hooks.afterFrame(options.hooks.context, run, &gfx, &world);
     } else if (gfx.RecoverLostDevice(g_hwnd, g_fullscreen, g_adapter)) {

@@ -9,8 +9,9 @@ class Graphics;
 class GameWorld;
 
 struct AppFrameHooks {
-  // Before every frame (run counts frames from 1); false ends the loop.
-  bool (*beforeFrame)(void* context, long run) = nullptr;
+  // Before every frame (run counts frames from 1); false ends the loop. A test driver may set
+  // the held keys here from what it reads in the world.
+  bool (*beforeFrame)(void* context, long run, GameWorld* world) = nullptr;
   // After every frame.
   void (*afterFrame)(void* context, long run, Graphics* gfx, GameWorld* world) = nullptr;
   void* context = nullptr;

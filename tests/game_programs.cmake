@@ -10,3 +10,7 @@ endif()
 add_test(NAME headless_runs_are_deterministic
   COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/scripts/headless_determinism.sh ${WEXLA_GAME_DIR})
 set_tests_properties(headless_runs_are_deterministic PROPERTIES TIMEOUT 300)
+
+add_test(NAME headless_test_switches
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/scripts/headless_switches.sh ${WEXLA_GAME_DIR})
+set_tests_properties(headless_test_switches PROPERTIES TIMEOUT 300)

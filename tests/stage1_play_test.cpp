@@ -85,7 +85,7 @@ class Stage1Play : public PlayFixture {
         const bool shooting = pilot == Pilot::Shooting;
         HoldPilotKeys(ChoosePilotKeys(*world, shooting, false), shooting);
       }
-      if (shielded) world->player.invincibleFrames = 2;
+      if (shielded) KeepShipUnhit(world);
       RunFrame(&gfx, &sound, &joystick, world);
       const Player& p = world->player;
       r.frames = n;

@@ -74,7 +74,7 @@ class StagesPlay : public PlayFixture {
     StartDirectGame(world, stage, difficulty, 4321, 11);
     for (int n = 1; n <= maxFrames; ++n) {
       HoldPilotKeys(ChoosePilotKeys(*world, shooting, true), shooting);
-      if (shielded) world->player.invincibleFrames = 2;
+      if (shielded) KeepShipUnhit(world);
       RunFrame(&gfx, &sound, &joystick, world);
       const Player& p = world->player;
       r.frames = n;

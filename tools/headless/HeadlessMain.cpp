@@ -2,6 +2,7 @@
 // no sound device, on a virtual clock, with the keys held from a script. Test tool.
 //
 //   wexla-headless [--dir DIR] [--keys FILE] [--frames N] [--clock MS] [--trace K]
+//                  [--dump K[:LETTERS]] [--pilot] [--invincible]
 //                  [--shot FRAME:FILE.bmp]... [--draw-all] [-- GAME ARGUMENTS]
 
 #include <unistd.h>
@@ -15,11 +16,14 @@
 
 #include "app/AppShell.h"
 #include "app/FrameLoop.h"
+#include "enemy/Enemy.h"
 #include "platform/Graphics.h"
 #include "platform/Input.h"
 #include "platform/Platform.h"
 #include "tools/headless/KeyScript.h"
+#include "tools/headless/Pilot.h"
 #include "tools/headless/StateDigest.h"
+#include "world/EnemyBullet.h"
 #include "world/GameWorld.h"
 #include "world/Random.h"
 
@@ -29,6 +33,10 @@ struct Driver {
   KeyScript keys;
   long frames = -1;
   long trace = 0;
+  long dump = 0;
+  bool dumpEnemies = false, dumpBullets = false, dumpPlayer = false;
+  bool pilot = false;       // the pilot chooses the play keys in the game scene
+  bool invincible = false;  // the ship is never hit
   bool drawAll = false;
   std::map<long, std::string> shots;
   uint32_t clockStart = 1000;
@@ -49,13 +57,21 @@ uint32_t VirtualClock() {
 const KeyboardKey kScriptKeys[ScriptKeyCount] = {KeyLeft, KeyRight, KeyUp, KeyDown, KeyZ, KeyX,   KeyC,
                                                  KeyV,    KeyB,     KeyN,  KeyM,    KeyEscape, KeyT, KeySpace};
 
-bool BeforeFrame(void*, long run) {
+// The keys the pilot chooses; the script keeps the others.
+bool IsPlayKey(KeyboardKey k) {
+  return k == KeyLeft || k == KeyRight || k == KeyUp || k == KeyDown || k == KeyZ || k == KeyX;
+}
+
+bool BeforeFrame(void*, long run, GameWorld* world) {
   if (g_driver.frames >= 0 && run > g_driver.frames) return false;
   g_driver.run = run;
   const unsigned held = g_driver.keys.KeysAt(run);
+  const bool piloted = g_driver.pilot && g_scene == SceneGame;
   ReleaseAllScriptedKeys();
+  if (piloted) HoldPilotKeys(ChoosePilotKeys(*world, true, true), true);
   for (int k = 0; k < ScriptKeyCount; ++k)
-    if (held & (1u << k)) SetScriptedKeyHeld(kScriptKeys[k], true);
+    if ((held & (1u << k)) && !(piloted && IsPlayKey(kScriptKeys[k]))) SetScriptedKeyHeld(kScriptKeys[k], true);
+  if (g_driver.invincible && g_scene == SceneGame) KeepShipUnhit(world);
   const bool draw = g_driver.drawAll || g_driver.shots.count(run) != 0;
   SetGraphicsDrawingSuspended(!draw);
   return true;
@@ -71,17 +87,56 @@ void PrintTrace(long run, const GameWorld& w) {
   std::fflush(stdout);
 }
 
+// One line per object, in list order, floats with 4 decimals. Reads only.
+void PrintDump(long run, const GameWorld& w) {
+  if (g_driver.dumpEnemies) {
+    for (const Enemy* e = w.enemies.head; e; e = e->next)
+      std::printf("enemy run=%ld type=%d phase=%d pf=%d hp=%d dying=%d x=%.4f y=%.4f\n", run, e->type, e->phase,
+                  e->phaseFrames, e->hp, e->dyingCounter != 0 ? 1 : 0, e->x, e->y);
+  }
+  if (g_driver.dumpBullets) {
+    for (const EnemyBullet* b = w.bullets.head; b; b = b->next)
+      std::printf("bullet run=%ld kind=%d type=%d age=%d x=%.4f y=%.4f angle=%.4f speed=%.4f stretch=%.4f\n", run,
+                  b->kind, b->type, b->age, b->x, b->y, b->direction, b->speed, b->stretch);
+  }
+  if (g_driver.dumpPlayer) {
+    const Player& p = w.player;
+    std::printf("player run=%ld x=%.4f y=%.4f power=%d lives=%d bombs=%d options=%d\n", run, p.x, p.y, p.power,
+                p.lives, p.bombs, p.optionCount);
+  }
+  std::fflush(stdout);
+}
+
+bool ParseDump(const std::string& s) {
+  const size_t colon = s.find(':');
+  const std::string every = s.substr(0, colon);
+  char* end = nullptr;
+  g_driver.dump = std::strtol(every.c_str(), &end, 10);
+  if (every.empty() || *end || g_driver.dump < 1) return false;
+  const std::string letters = colon == std::string::npos ? "ebp" : s.substr(colon + 1);
+  if (letters.empty()) return false;
+  for (char c : letters) {
+    if (c == 'e') g_driver.dumpEnemies = true;
+    else if (c == 'b') g_driver.dumpBullets = true;
+    else if (c == 'p') g_driver.dumpPlayer = true;
+    else return false;
+  }
+  return true;
+}
+
 void AfterFrame(void*, long run, Graphics* gfx, GameWorld* world) {
   auto shot = g_driver.shots.find(run);
   if (shot != g_driver.shots.end() && !SaveFrameBmp(*gfx, shot->second.c_str()))
     std::fprintf(stderr, "wexla-headless: could not save %s\n", shot->second.c_str());
   const bool last = g_driver.frames >= 0 && run == g_driver.frames;
   if (g_driver.trace > 0 && (run % g_driver.trace == 0 || last)) PrintTrace(run, *world);
+  if (g_driver.dump > 0 && (run % g_driver.dump == 0 || last)) PrintDump(run, *world);
 }
 
 int Usage() {
   std::fprintf(stderr,
                "usage: wexla-headless [--dir DIR] [--keys FILE] [--frames N] [--clock MS] [--trace K]\n"
+               "                      [--dump K[:LETTERS]] [--pilot] [--invincible]\n"
                "                      [--shot FRAME:FILE.bmp]... [--draw-all] [-- GAME ARGUMENTS]\n");
   return 2;
 }
@@ -121,6 +176,12 @@ int main(int argc, char** argv) {
       const size_t colon = s.find(':');
       if (colon == std::string::npos || !ParseLong(s.substr(0, colon).c_str(), &v) || v < 1) return Usage();
       g_driver.shots[v] = s.substr(colon + 1);
+    } else if (a == "--dump") {
+      if (i + 1 >= argc || !ParseDump(argv[++i])) return Usage();
+    } else if (a == "--pilot") {
+      g_driver.pilot = true;
+    } else if (a == "--invincible") {
+      g_driver.invincible = true;
     } else if (a == "--draw-all") {
       g_driver.drawAll = true;
     } else {
