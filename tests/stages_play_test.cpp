@@ -57,6 +57,7 @@ struct StageRun {
   std::map<int, int> firstSeen;  // enemy type -> first frame in the enemy list
   std::map<int, int> lastSeen;   // enemy type -> last frame in the enemy list
   std::set<int> killed;          // boss types that began their death sequence
+  std::set<int> aliveAtEnd;      // enemy types in the list after the last frame
 };
 
 class StagesPlay : public PlayFixture {
@@ -111,6 +112,7 @@ class StagesPlay : public PlayFixture {
         stage = g_stage;
       }
     }
+    for (const Enemy* e = world->enemies.head; e; e = e->next) r.aliveAtEnd.insert(e->type);
     delete world;
     return r;
   }
@@ -127,12 +129,14 @@ struct StageCase {
   int boss;     // its last boss
   int bossLastPart;  // its parts and drones are the types from boss + 1 to this one
   int bossStay;      // frames the boss stays at least when it is not hurt
+  int mustKill;      // a type that never leaves by itself (0: none), so a ship that never shoots stays
+  std::vector<int> holders;  // the types that may still be there then: it, its parts and drones
 };
 
 const StageCase kStages[] = {
-    {2, 5, 17, 78, 81, 720},
-    {5, 6, 74, 99, 102, 3600},
-    {6, 7, 33, 92, 98, 3600},
+    {2, 5, 17, 78, 81, 720, 0, {}},
+    {5, 6, 78, 92, 98, 4200, 29, {21, 29, 30}},
+    {6, 7, 82, 99, 102, 4000, 82, {82, 83, 84, 85, 86, 87, 88, 89}},
 };
 
 }  // namespace
@@ -169,16 +173,26 @@ TEST_F(StagesPlay, ScriptedPilotClearsEachStageTheSameWayTwice) {
 }
 
 // A ship that never shoots (and is never hit) still gets through: every enemy leaves on its
-// own, the bosses included after their time, so no stage can hold the game.
+// own, the bosses included after their time, so no stage can hold the game but by a type that
+// must be destroyed; then the stage goes on without it after its time-out, the boss comes and
+// leaves, and only that enemy (with its parts and drones) keeps the stage from ending.
 TEST_F(StagesPlay, WithoutShootingEveryStageStillEnds) {
   for (const StageCase& c : kStages) {
     SCOPED_TRACE("stage " + std::to_string(c.stage));
     const StageRun r = Play(c.stage, 3, false, true);
-    ASSERT_TRUE(r.stageEnded) << "after " << r.frames << " frames";
-    EXPECT_EQ(g_stage, c.next);
     ASSERT_TRUE(r.firstSeen.count(c.boss));
     EXPECT_FALSE(r.killed.count(c.boss));
     EXPECT_GE(r.lastSeen.at(c.boss) - r.firstSeen.at(c.boss), c.bossStay);
+    if (c.mustKill == 0) {
+      ASSERT_TRUE(r.stageEnded) << "after " << r.frames << " frames";
+      EXPECT_EQ(g_stage, c.next);
+      continue;
+    }
+    EXPECT_FALSE(r.stageEnded);
+    EXPECT_LT(r.lastSeen.at(c.boss), r.frames);
+    EXPECT_TRUE(r.aliveAtEnd.count(c.mustKill));
+    for (int type : r.aliveAtEnd)
+      EXPECT_NE(std::find(c.holders.begin(), c.holders.end(), type), c.holders.end()) << type;
   }
 }
 
