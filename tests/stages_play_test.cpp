@@ -209,3 +209,55 @@ TEST_F(StagesPlay, TheWholeGameRunsToTheAllClear) {
   EXPECT_EQ(g_scene, SceneGameEnd);
   EXPECT_GT(r.firstSeen.count(92), 0u);
 }
+
+namespace {
+
+// What the invincible, shooting pilot meets in stage 5 and, going on with what it gained
+// there, in stage 6.
+struct LateStageCase {
+  int stage;
+  int boss;
+  int leaveAge;         // the boss's age when it starts to climb out
+  std::set<int> types;  // every enemy type that appears in the stage
+};
+
+const LateStageCase kLateStages[] = {
+    {5, 92, 4200, {1,  2,  3,  9,  20, 21, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 64, 65, 66,
+                   78, 79, 80, 81, 92, 93, 94, 95, 96, 97, 98}},
+    {6, 99, 4000, {2,  3,  9,  10, 11, 12, 13, 14, 15, 16, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27,
+                   28, 31, 32, 82, 83, 84, 85, 86, 87, 88, 89, 99, 100, 101, 102}},
+};
+
+}  // namespace
+
+// The ship gains power and options from the block columns and drops, so a pilot that shoots
+// well kills the timeline boss and the pod boss before they leave; every type of the two
+// stages' rosters is met on the way.
+TEST_F(StagesPlay, ThePilotMeetsEveryTypeAndKillsBothLateBosses) {
+  GameWorld* world = new GameWorld();
+  StartDirectGame(world, 5, 3, 777, 11);
+  std::map<int, std::set<int>> seen;
+  std::map<int, int> bossArrived, bossDying;
+  for (int n = 1; n <= 30000 && g_scene == SceneGame && g_stage <= 6; ++n) {
+    HoldPilotKeys(ChoosePilotKeys(*world, true, true), true);
+    KeepShipUnhit(world);
+    RunFrame(&gfx, &sound, &joystick, world);
+    const int stage = g_stage;
+    const int boss = stage == 5 ? 92 : 99;
+    for (const Enemy* e = world->enemies.head; e; e = e->next) {
+      seen[stage].insert(e->type);
+      if (e->type != boss) continue;
+      if (!bossArrived.count(stage)) bossArrived[stage] = n;
+      if (e->phase == -1 && !bossDying.count(stage)) bossDying[stage] = n;
+    }
+  }
+  delete world;
+  EXPECT_EQ(g_scene, SceneGameEnd);
+  for (const LateStageCase& c : kLateStages) {
+    SCOPED_TRACE("stage " + std::to_string(c.stage));
+    EXPECT_EQ(seen[c.stage], c.types);
+    ASSERT_TRUE(bossArrived.count(c.stage));
+    ASSERT_TRUE(bossDying.count(c.stage)) << "the boss left unbeaten";
+    EXPECT_LT(bossDying.at(c.stage) - bossArrived.at(c.stage), c.leaveAge);
+  }
+}
