@@ -224,8 +224,8 @@ struct LateStageCase {
 const LateStageCase kLateStages[] = {
     {5, 92, 4200, {1,  2,  3,  9,  20, 21, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 64, 65, 66,
                    78, 79, 80, 81, 92, 93, 94, 95, 96, 97, 98}},
-    {6, 99, 4000, {2,  3,  9,  10, 11, 12, 13, 14, 15, 16, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27,
-                   28, 31, 32, 82, 83, 84, 85, 86, 87, 88, 89, 99, 100, 101, 102}},
+    {6, 99, 4000, {2,  3,  9,  10, 12, 14, 15, 16, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 31,
+                   32, 33, 82, 83, 84, 85, 86, 87, 88, 89, 99, 100, 101, 102}},
 };
 
 }  // namespace
@@ -245,6 +245,7 @@ TEST_F(StagesPlay, ThePilotMeetsEveryTypeAndKillsBothLateBosses) {
     const int stage = g_stage;
     const int boss = stage == 5 ? 92 : 99;
     for (const Enemy* e = world->enemies.head; e; e = e->next) {
+      if (e->dyingCounter == 2) continue;  // culled off the field: never met
       seen[stage].insert(e->type);
       if (e->type != boss) continue;
       if (!bossArrived.count(stage)) bossArrived[stage] = n;
