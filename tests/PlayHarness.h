@@ -1,7 +1,7 @@
 #pragma once
 // What the whole-stage plays share: a ticking clock, a fixture that runs the real frame loop on
 // recording graphics, no sound device and scripted keys in a temporary folder holding the stage
-// files, and a dodging pilot.
+// files, and the headless driver's dodging pilot.
 
 #include <gtest/gtest.h>
 
@@ -44,6 +44,11 @@ inline std::vector<uint8_t> ReadBytes(const std::filesystem::path& p) {
   std::ifstream f(p, std::ios::binary);
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
+
+// An enemy shot down in the field in the frame just run. A kill shows the counter 2 after its
+// frame; so does an enemy removed as it leaves, but outside the field or, for the ships that
+// climb out over the top and remove themselves there, above it.
+inline bool DiedInTheField(const Enemy* e) { return e->dyingCounter == 2 && e->y >= 0 && !IsEnemyOffField(e); }
 
 class PlayFixture : public ::testing::Test {
  protected:

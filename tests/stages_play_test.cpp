@@ -1,6 +1,7 @@
 // Stages 2, 5 and 6 played through the real frame loop, each from a direct start of that stage,
-// and the whole game from stage 1 to the all clear: every stage must end on its own (its bosses
-// killed or gone), whether the ship shoots or not, and the same keys must give the same game.
+// and the whole game from stage 1 on: every stage must end on its own (its bosses killed or
+// gone), whether the ship shoots or not, the same keys must give the same game, and each stage
+// shows its own roster and boss.
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,7 @@
 #include "app/FrameLoop.h"
 #include "app/Settings.h"
 #include "enemy/Enemy.h"
+#include "enemy/EnemyCatalogue.h"
 #include "enemy/StageScript.h"
 #include "platform/Graphics.h"
 #include "platform/Input.h"
@@ -56,8 +58,11 @@ struct StageRun {
   int maxBullets = 0;
   std::map<int, int> firstSeen;  // enemy type -> first frame in the enemy list
   std::map<int, int> lastSeen;   // enemy type -> last frame in the enemy list
-  std::set<int> killed;          // boss types that began their death sequence
-  std::set<int> aliveAtEnd;      // enemy types in the list after the last frame
+  std::set<int> killed;          // types shot down in the field (bosses: began their death sequence)
+  std::map<int, int> killAge;    // type -> age of the first one killed
+  std::map<int, std::set<int>> typesByStage;  // stage -> every enemy type met in it
+  std::map<int, int> powerMax;                // stage -> the ship's highest power in it
+  std::set<int> aliveAtEnd;                   // enemy types in the list after the last frame
 };
 
 class StagesPlay : public PlayFixture {
@@ -66,10 +71,11 @@ class StagesPlay : public PlayFixture {
 
   // Starts a game directly in the given stage and plays it until it ends, the game is over or
   // maxFrames have passed. With shielded the ship is kept invincible. With wholeGame the play
-  // goes on through the later stages up to the all clear; stageStarts gets the first frame of
-  // each stage.
+  // goes on through the later stages up to the all clear, or up to the end of lastStage;
+  // stageStarts gets the first frame of each stage.
   StageRun Play(int stage, int difficulty, bool shooting, bool shielded, int maxFrames = 16000,
-                bool wholeGame = false, std::vector<std::pair<int, int>>* stageStarts = nullptr) {
+                bool wholeGame = false, std::vector<std::pair<int, int>>* stageStarts = nullptr,
+                int lastStage = 6) {
     StageRun r;
     GameWorld* world = new GameWorld();
     StartDirectGame(world, stage, difficulty, 4321, 11);
@@ -80,11 +86,16 @@ class StagesPlay : public PlayFixture {
       const Player& p = world->player;
       r.frames = n;
       r.maxBullets = std::max(r.maxBullets, world->bullets.count);
+      r.powerMax[stage] = std::max(r.powerMax[stage], p.power);
       for (const Enemy* e = world->enemies.head; e; e = e->next) {
-        r.kills += e->dyingCounter == 2 && !IsEnemyOffField(e);
+        r.kills += DiedInTheField(e);
         if (!r.firstSeen.count(e->type)) r.firstSeen[e->type] = n;
         r.lastSeen[e->type] = n;
-        if (IsBossType(e->type) && e->phase == -1) r.killed.insert(e->type);
+        r.typesByStage[stage].insert(e->type);
+        if (DiedInTheField(e) || (IsBossType(e->type) && e->phase == -1)) {
+          r.killed.insert(e->type);
+          r.killAge.emplace(e->type, e->age);
+        }
       }
       if (n % 10 == 0) {
         char line[256];
@@ -105,7 +116,7 @@ class StagesPlay : public PlayFixture {
       }
       if (g_stage != stage) {
         if (stageStarts) stageStarts->push_back({g_stage, n + 1});
-        if (!wholeGame) {
+        if (!wholeGame || stage == lastStage) {
           r.stageEnded = true;
           break;
         }
@@ -134,7 +145,7 @@ struct StageCase {
 };
 
 const StageCase kStages[] = {
-    {2, 5, 17, 78, 81, 720, 0, {}},
+    {2, 5, 74, 67, 69, 2600, 0, {}},
     {5, 6, 78, 92, 98, 4200, 29, {21, 29, 30}},
     {6, 7, 82, 99, 102, 4000, 82, {82, 83, 84, 85, 86, 87, 88, 89}},
 };
@@ -212,53 +223,50 @@ TEST_F(StagesPlay, TheWholeGameRunsToTheAllClear) {
 
 namespace {
 
-// What the invincible, shooting pilot meets in stage 5 and, going on with what it gained
-// there, in stage 6.
-struct LateStageCase {
+// What each stage must show a player who shoots well: every type it holds (parts and drones
+// through their parents), and the boss at its end, shot down before it leaves at its age.
+struct RosterCase {
   int stage;
   int boss;
-  int leaveAge;         // the boss's age when it starts to climb out
-  std::set<int> types;  // every enemy type that appears in the stage
+  int bossLeaveAge;
+  std::set<int> types;
 };
 
-const LateStageCase kLateStages[] = {
-    {5, 92, 4200, {1,  2,  3,  9,  20, 21, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 64, 65, 66,
-                   78, 79, 80, 81, 92, 93, 94, 95, 96, 97, 98}},
-    {6, 99, 4000, {2,  3,  9,  10, 12, 14, 15, 16, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 31,
-                   32, 33, 82, 83, 84, 85, 86, 87, 88, 89, 99, 100, 101, 102}},
+const RosterCase kRosters[] = {
+    {1, 64, 1500, {0, 1, 2, 3, 5, 8, 9, 10, 11, 18, 20, 21, 22, 64, 65, 66, 70, 71, 72, 73}},
+    {2, 67, 2600, {0, 1, 2, 3, 4, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 21, 22, 24,
+                   67, 68, 69, 74, 75, 76, 77}},
+    {5, 92, 4200, {1, 2, 3, 9, 20, 21, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 64, 65, 66, 78, 79,
+                   80, 81, 92, 93, 94, 95, 96, 97, 98}},
+    {6, 99, 4000, {2, 3, 9, 10, 12, 14, 15, 16, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 31, 32,
+                   33, 82, 83, 84, 85, 86, 87, 88, 89, 99, 100, 101, 102}},
 };
 
 }  // namespace
 
-// The ship gains power and options from the block columns and drops, so a pilot that shoots
-// well kills the timeline boss and the pod boss before they leave; every type of the two
-// stages' rosters is met on the way.
-TEST_F(StagesPlay, ThePilotMeetsEveryTypeAndKillsBothLateBosses) {
-  GameWorld* world = new GameWorld();
-  StartDirectGame(world, 5, 3, 777, 11);
-  std::map<int, std::set<int>> seen;
-  std::map<int, int> bossArrived, bossDying;
-  for (int n = 1; n <= 30000 && g_scene == SceneGame && g_stage <= 6; ++n) {
-    HoldPilotKeys(ChoosePilotKeys(*world, true, true), true);
-    KeepShipUnhit(world);
-    RunFrame(&gfx, &sound, &joystick, world);
-    const int stage = g_stage;
-    const int boss = stage == 5 ? 92 : 99;
-    for (const Enemy* e = world->enemies.head; e; e = e->next) {
-      if (e->dyingCounter == 2) continue;  // culled off the field: never met
-      seen[stage].insert(e->type);
-      if (e->type != boss) continue;
-      if (!bossArrived.count(stage)) bossArrived[stage] = n;
-      if (e->phase == -1 && !bossDying.count(stage)) bossDying[stage] = n;
-    }
-  }
-  delete world;
-  EXPECT_EQ(g_scene, SceneGameEnd);
-  for (const LateStageCase& c : kLateStages) {
+// The invincible pilot that shoots plays the game from stage 1 at difficulty 3: each stage shows
+// its roster and no other type, no boss ends two stages, each boss is shot down before it
+// would leave, and the items of stage 1 raise the ship's power. With a row for every stage the
+// rosters together hold every type that can be placed.
+TEST_F(StagesPlay, EachStageShowsItsRosterAndItsBossFalls) {
+  const int lastStage = std::rbegin(kRosters)->stage;
+  const StageRun r = Play(1, 3, true, true, 60000, true, nullptr, lastStage);
+  ASSERT_TRUE(r.stageEnded || r.allClear) << "after " << r.frames << " frames in stage " << g_stage;
+  std::set<int> bosses, met;
+  for (const RosterCase& c : kRosters) {
     SCOPED_TRACE("stage " + std::to_string(c.stage));
-    EXPECT_EQ(seen[c.stage], c.types);
-    ASSERT_TRUE(bossArrived.count(c.stage));
-    ASSERT_TRUE(bossDying.count(c.stage)) << "the boss left unbeaten";
-    EXPECT_LT(bossDying.at(c.stage) - bossArrived.at(c.stage), c.leaveAge);
+    ASSERT_TRUE(r.typesByStage.count(c.stage));
+    EXPECT_EQ(r.typesByStage.at(c.stage), c.types);
+    EXPECT_TRUE(bosses.insert(c.boss).second) << "boss " << c.boss << " ends two stages";
+    ASSERT_TRUE(r.killAge.count(c.boss)) << "boss " << c.boss << " was not shot down; power " << r.powerMax.at(c.stage) << ", it stayed " << r.lastSeen.at(c.boss) - r.firstSeen.at(c.boss);
+    EXPECT_LT(r.killAge.at(c.boss), c.bossLeaveAge);
+    met.insert(c.types.begin(), c.types.end());
+  }
+  EXPECT_GT(r.powerMax.at(1), StartPowerForDifficulty(3));
+  if (std::size(kRosters) == 4) {
+    std::set<int> placeable;
+    for (int t = 0; t < kEnemyTypeSlots; ++t)
+      if (IsEnemyTypeDefined(t) && t != 90 && t != 91) placeable.insert(t);
+    EXPECT_EQ(met, placeable);
   }
 }

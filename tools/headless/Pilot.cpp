@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "enemy/Enemy.h"
+#include "player/Item.h"
 #include "platform/Input.h"
 #include "world/Collision.h"
 #include "world/EnemyBullet.h"
@@ -31,7 +32,23 @@ PilotKeys ChoosePilotKeys(const GameWorld& w, bool shooting, bool onFieldTargets
   wide.scaleX *= 3.0f;
   wide.scaleY *= 3.0f;
   float targetX = 180;
+  // A power, bomb, shield, life or option item falling toward the ship comes first: with the
+  // shot held it is only caught from 24 px.
+  const Item* wanted = nullptr;
   if (shooting) {
+    float nearest = 1e9f;
+    for (const Item* it = w.items.head; it; it = it->next) {
+      if (it->kind == ItemGauge || it->y < p.y - 240 || it->y > p.y + 8) continue;
+      const float d = std::fabs(it->x - p.x) + 0.5f * (p.y - it->y);
+      if (d < nearest) {
+        nearest = d;
+        wanted = it;
+      }
+    }
+  }
+  if (wanted) {
+    targetX = wanted->x;
+  } else if (shooting) {
     float nearest = 1e9f;
     for (const Enemy* e = w.enemies.head; e; e = e->next) {
       if (e->dyingCounter != 0 || e->y < 0 || e->y > p.y - 40) continue;

@@ -13,8 +13,9 @@ struct PilotKeys {
 // Looks 16 frames ahead along the real motion of every bullet near the ship and takes the move
 // (8 directions or none, at full or slow speed, held for 3, 8 or 16 frames) that keeps its
 // widened hit shape clear, preferring the lower middle of the field, or, when it shoots, the
-// column of the nearest enemy (bosses last; with onFieldTargets, only enemies inside the field's
-// width). Deterministic: the same field gives the same keys.
+// column of the nearest item worth catching (not gauge items) falling toward it, else of the
+// nearest enemy (bosses last; with onFieldTargets, only enemies inside the field's width).
+// Deterministic: the same field gives the same keys.
 PilotKeys ChoosePilotKeys(const GameWorld& w, bool shooting, bool onFieldTargets);
 
 // Holds the chosen keys as scripted keys (the shot too when shooting); every other scripted key
