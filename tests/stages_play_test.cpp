@@ -62,6 +62,7 @@ struct StageRun {
   std::map<int, int> killAge;    // type -> age of the first one killed
   std::map<int, std::set<int>> typesByStage;  // stage -> every enemy type met in it
   std::map<int, int> powerMax;                // stage -> the ship's highest power in it
+  std::set<int> aliveAtEnd;                   // enemy types in the list after the last frame
 };
 
 class StagesPlay : public PlayFixture {
@@ -122,6 +123,7 @@ class StagesPlay : public PlayFixture {
         stage = g_stage;
       }
     }
+    for (const Enemy* e = world->enemies.head; e; e = e->next) r.aliveAtEnd.insert(e->type);
     delete world;
     return r;
   }
@@ -138,12 +140,14 @@ struct StageCase {
   int boss;     // its last boss
   int bossLastPart;  // its parts and drones are the types from boss + 1 to this one
   int bossStay;      // frames the boss stays at least when it is not hurt
+  int mustKill;      // a type that never leaves by itself (0: none), so a ship that never shoots stays
+  std::vector<int> holders;  // the types that may still be there then: it, its parts and drones
 };
 
 const StageCase kStages[] = {
-    {2, 5, 74, 67, 69, 2600},
-    {5, 6, 74, 99, 102, 3600},
-    {6, 7, 33, 92, 98, 3600},
+    {2, 5, 74, 67, 69, 2600, 0, {}},
+    {5, 6, 78, 92, 98, 4200, 29, {21, 29, 30}},
+    {6, 7, 82, 99, 102, 4000, 82, {82, 83, 84, 85, 86, 87, 88, 89}},
 };
 
 }  // namespace
@@ -180,16 +184,26 @@ TEST_F(StagesPlay, ScriptedPilotClearsEachStageTheSameWayTwice) {
 }
 
 // A ship that never shoots (and is never hit) still gets through: every enemy leaves on its
-// own, the bosses included after their time, so no stage can hold the game.
+// own, the bosses included after their time, so no stage can hold the game but by a type that
+// must be destroyed; then the stage goes on without it after its time-out, the boss comes and
+// leaves, and only that enemy (with its parts and drones) keeps the stage from ending.
 TEST_F(StagesPlay, WithoutShootingEveryStageStillEnds) {
   for (const StageCase& c : kStages) {
     SCOPED_TRACE("stage " + std::to_string(c.stage));
     const StageRun r = Play(c.stage, 3, false, true);
-    ASSERT_TRUE(r.stageEnded) << "after " << r.frames << " frames";
-    EXPECT_EQ(g_stage, c.next);
     ASSERT_TRUE(r.firstSeen.count(c.boss));
     EXPECT_FALSE(r.killed.count(c.boss));
     EXPECT_GE(r.lastSeen.at(c.boss) - r.firstSeen.at(c.boss), c.bossStay);
+    if (c.mustKill == 0) {
+      ASSERT_TRUE(r.stageEnded) << "after " << r.frames << " frames";
+      EXPECT_EQ(g_stage, c.next);
+      continue;
+    }
+    EXPECT_FALSE(r.stageEnded);
+    EXPECT_LT(r.lastSeen.at(c.boss), r.frames);
+    EXPECT_TRUE(r.aliveAtEnd.count(c.mustKill));
+    for (int type : r.aliveAtEnd)
+      EXPECT_NE(std::find(c.holders.begin(), c.holders.end(), type), c.holders.end()) << type;
   }
 }
 
@@ -222,6 +236,10 @@ const RosterCase kRosters[] = {
     {1, 64, 1500, {0, 1, 2, 3, 5, 8, 9, 10, 11, 18, 20, 21, 22, 64, 65, 66, 70, 71, 72, 73}},
     {2, 67, 2600, {0, 1, 2, 3, 4, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 21, 22, 24,
                    67, 68, 69, 74, 75, 76, 77}},
+    {5, 92, 4200, {1, 2, 3, 9, 20, 21, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 64, 65, 66, 78, 79,
+                   80, 81, 92, 93, 94, 95, 96, 97, 98}},
+    {6, 99, 4000, {2, 3, 9, 10, 12, 13, 14, 15, 16, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 31, 32,
+                   33, 82, 83, 84, 85, 86, 87, 88, 89, 99, 100, 101, 102}},
 };
 
 }  // namespace
