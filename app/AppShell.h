@@ -24,5 +24,5 @@ struct AppOptions {
   AppFrameHooks hooks;
 };
 
-// The body of the program; returns the process exit status (0 on every path, as the game does).
+// The body of the program; returns the process exit status (0 on every path).
 int RunApplication(int argc, char** argv, const AppOptions& options);

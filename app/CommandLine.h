@@ -19,11 +19,11 @@ extern int g_cmdPadMapGiven;
 
 constexpr int kCommandTokenMax = 255;  // longest switch token and replay path (plus terminator)
 
-// Start-up step 1: every command-line value to -1 (the button map included), the replay path
+// The first step of start-up: every command-line value to -1 (the button map included), the replay path
 // zero-filled.
 void ResetCommandLineValues();
 
-// Linux passes no single command-line string: rebuilds the tail from the arguments after the
+// The parser reads one command-line string: this builds it from the arguments after the
 // program name. No arguments: empty. First argument starting with '/' and not an existing file:
 // switches, joined by single blanks. Otherwise paths, each in double quotes, joined by blanks.
 std::string BuildCommandLineTail(int argc, const char* const* argv);

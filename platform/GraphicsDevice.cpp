@@ -421,7 +421,7 @@ void DeviceDrawQuad(GraphicsDevice* d, const ScreenVertex v[4], bool useTexture,
   const int first = static_cast<int>(d->batchVertices.size());
   for (int i = 0; i < 4; ++i) {
     SDL_Vertex sv;
-    // Direct3D 9 puts pixel centres on integer coordinates, SDL half-way between them.
+    // The game's vertices put pixel centres on integer coordinates, SDL half-way between them.
     sv.position.x = v[i].x + 0.5f;
     sv.position.y = v[i].y + 0.5f;
     const uint32_t c = v[i].color;

@@ -31,8 +31,8 @@ void SelectGraphicsBackend(GraphicsBackend backend);
 void PreferSoftwareRenderer();
 GraphicsBackend SelectedGraphicsBackend();
 
-// The device kinds tried in this order; they stand for hardware vertex processing, software
-// vertex processing and the reference rasteriser.
+// The device kinds tried in this order: an accelerated renderer synchronised to the display,
+// the same without synchronisation, then SDL's software renderer.
 enum GraphicsDeviceKind {
   DeviceAcceleratedVsync = 0,
   DeviceAccelerated = 1,
@@ -83,7 +83,8 @@ struct GraphicsDisplayMode {
   uint32_t format = 0;
 };
 
-// Stand-in of the Direct3D object: holds a reference on SDL's video subsystem.
+// The graphics system under `Graphics`: holds a reference on SDL's video subsystem and the
+// backend chosen for its devices.
 struct GraphicsSystem {
   GraphicsBackend backend = GraphicsBackendWindow;
 };

@@ -18,7 +18,7 @@ ScriptedController g_scriptedController;
 
 struct KeyInfo {
   const char* name;
-  SDL_Keycode keycode;  // by key, not by position, so the layout decides as with virtual keys
+  SDL_Keycode keycode;  // by key, not by position: the keyboard layout decides which key is Z
 };
 
 const KeyInfo kKeys[KeyboardKeyCount] = {

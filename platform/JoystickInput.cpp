@@ -50,8 +50,8 @@ JoystickResult JoystickInput::CreateJoystick(SDL_Window* window) {
   // The first attached controller that opens is the one; the others are never read.
   const int count = SDL_NumJoysticks();
   for (int i = 0; i < count && !device; ++i) device = SDL_JoystickOpen(i);
-  // No device: keyboard only. SDL joysticks need no data format or axis ranges set: the axes are
-  // scaled when read. The device is acquired on the first activation of the window.
+  // No device: keyboard only. The axes are scaled when read. The device is acquired on the first
+  // activation of the window.
   return JoystickOk;
 }
 
@@ -60,8 +60,7 @@ JoystickResult JoystickInput::Acquire() {
   if (scriptedDevice) {
     acquired = !ScriptedControllerState().pollFails;
   } else {
-    // Exclusive and foreground: the controller belongs to the game only while its window has
-    // the focus.
+    // The controller belongs to the game only while its window has the focus.
     const bool focused = !window_ || (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS);
     acquired = focused && SDL_JoystickGetAttached(device);
   }

@@ -47,8 +47,8 @@ class JoystickInput {
   JoystickResult Poll();
   JoystickResult GetDeviceState(DeviceState* state);
 
-  // Stand-ins of the DirectInput object and the device: the joystick subsystem started by us,
-  // and the opened SDL joystick (or the scripted one).
+  // The layer is started once it holds SDL's joystick subsystem; device is the opened SDL
+  // joystick (scriptedDevice: the scripted one instead).
   bool directInput = false;
   SDL_Joystick* device = nullptr;
   bool scriptedDevice = false;

@@ -103,11 +103,6 @@ void SoundMixer::SetOutputRate(int rate) {
   if (rate > 0) outputRate_ = rate;
 }
 
-int SoundMixer::OutputRate() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return outputRate_;
-}
-
 SoundBuffer* SoundMixer::CreateBuffer(const SoundBufferDesc& desc) {
   if (!desc.format || !IsUsablePcmFormat(*desc.format)) return nullptr;
   if (desc.bufferBytes < kSoundBufferMinBytes || desc.bufferBytes > kSoundBufferMaxBytes) return nullptr;

@@ -1,9 +1,10 @@
 #pragma once
-// Our own small mixer with the semantics of the static secondary buffers the game was written
-// for: each buffer plays once or looping from where it stands, Stop keeps the position, and the
-// volume is in hundredths of a decibel (0 full, -10000 silent). The audio device pulls mixed
-// 16-bit stereo from Mix on its own thread, so every operation takes the mixer's lock; tests
-// pull samples the same way without any device.
+// The mixer under the sound layer. Each sound lives whole in one buffer that plays once or
+// looping from where it stands; Stop keeps the position, so the music's loop window can move the
+// play cursor back by a distance, and an effect is restarted by setting its position to 0. Volumes
+// are in hundredths of a decibel (0 full, -10000 silent), the unit the game's volume settings map
+// to. The audio device pulls mixed 16-bit stereo from Mix on its own thread, so every operation
+// takes the mixer's lock; tests pull samples the same way without any device.
 
 #include <cstdint>
 #include <mutex>
@@ -29,7 +30,8 @@ constexpr int32_t kSoundVolumeMax = 0;
 constexpr uint32_t kSoundBufferMinBytes = 4;
 constexpr uint32_t kSoundBufferMaxBytes = 0x0FFFFFFF;
 
-// Description of a buffer to create (size 36 in the layout the game fills).
+// Description of a buffer to create; the sound layer fills in size 36 and its flags, which the
+// mixer keeps but does not act on.
 struct SoundBufferDesc {
   uint32_t size = 0;
   uint32_t flags = 0;
@@ -53,7 +55,7 @@ class SoundBuffer {
   uint32_t GetStatus() const;
   bool SetVolume(int32_t volume);
   int32_t GetVolume() const;
-  // Stands in for lock, copy and unlock: copies bytes from offset, wrapping to the start.
+  // Fills the buffer: copies bytes from offset, wrapping to the start.
   bool Write(uint32_t offset, const void* data, uint32_t bytes);
   uint32_t Bytes() const { return static_cast<uint32_t>(data_.size()); }
   const WaveFormatEx& Format() const { return format_; }
@@ -84,7 +86,6 @@ class SoundMixer {
   SoundMixer& operator=(const SoundMixer&) = delete;
 
   void SetOutputRate(int rate);
-  int OutputRate() const;
   // Null unless the format is usable PCM and the size is 4 bytes to 256 MB and a whole frame.
   SoundBuffer* CreateBuffer(const SoundBufferDesc& desc);
   int BufferCount() const;

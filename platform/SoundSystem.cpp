@@ -124,7 +124,7 @@ void SoundSystem::Release() {
 }
 
 int SoundSystem::Init(SDL_Window* window, SoundOutput output) {
-  (void)window;  // SDL audio has no cooperative levels: the device is shared and needs no window
+  (void)window;  // the SDL audio device is shared and needs no window
   auto fail = [this](const char* text) {
     PlatformMessageBox(text, kSoundCaption, MessageBoxOk);
     Release();
@@ -132,12 +132,12 @@ int SoundSystem::Init(SDL_Window* window, SoundOutput output) {
   };
   Release();
 
-  // 1. The sound object: our mixer, over SDL's audio driver unless the caller chose otherwise.
+  // The sound object: our mixer, over SDL's audio driver unless the caller chose otherwise.
   if (output == SoundOutputNone) return fail(kCreateFailed);
   if (output == SoundOutputDevice && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return fail(kCreateFailed);
   directSound = new SoundMixer(kDeviceRate);
 
-  // 3. The primary buffer: the device's output stream, fed by the mixer.
+  // The primary buffer: the device's output stream, fed by the mixer.
   primaryDesc = SoundBufferDesc{};
   primaryDesc.size = 36;
   primaryDesc.flags = SoundBufferPrimary;
@@ -161,14 +161,12 @@ int SoundSystem::Init(SDL_Window* window, SoundOutput output) {
     SDL_PauseAudioDevice(device, 0);
   }
 
-  // 4.
   currentBgm = -1;
   for (SoundBuffer*& buffer : buffers) buffer = nullptr;
 
-  // 5. A file that fails leaves its slot empty.
+  // A file that fails leaves its slot empty.
   for (int id : kSoundEffectIds) buffers[id] = LoadWave(SoundEffectFile(id));
 
-  // 6, 7.
   ApplySeVolume();
   ResetSoundRequests();
   return 0;

@@ -1,6 +1,7 @@
 #pragma once
-// A small RIFF WAVE reader over standard file I/O: one open file at a time, in the shape of the
-// multimedia reader the game was written against (open, descend to 'fmt ' and 'data', read).
+// A small RIFF WAVE reader over standard file I/O, one open file at a time: open the file and
+// read its 'fmt ' chunk, find the 'data' chunk, then read the samples. Chunk sizes are checked
+// against the file's length, so a damaged file is refused before anything is allocated for it.
 
 #include <cstdint>
 #include <cstdio>

@@ -16,12 +16,15 @@
 #include "app/Settings.h"
 #include "frontend/Menus.h"
 #include "frontend/ReplayData.h"
+#include "frontend/ResultScreen.h"
 #include "platform/Graphics.h"
+#include "platform/GraphicsDevice.h"
 #include "platform/Input.h"
 #include "platform/JoystickInput.h"
 #include "platform/Platform.h"
 #include "platform/SoundSystem.h"
 #include "platform/Window.h"
+#include "world/Collision.h"
 #include "world/GameWorld.h"
 #include "world/Random.h"
 #include "world/SpriteTable.h"
@@ -65,6 +68,68 @@ uint8_t PatternKeys(int frame) {
   return k;
 }
 
+// The devices of one program run: made anew for every input, so none keeps the previous
+// input's track, bound texture, blend state or lost-device flag.
+void CreateDevices() {
+  g_graphicsRecorder = GraphicsRecorder{};
+  g_gfx = new Graphics();
+  if (g_gfx->CreateDirect3D() != 0 || g_gfx->CreateDevice(nullptr, 0, 0) != 0) std::abort();
+  g_sound = new SoundSystem();
+  g_sound->Init(nullptr, SoundOutputNone);
+  g_joystick = new JoystickInput();
+}
+
+void DestroyDevices() {
+  delete g_joystick;
+  g_joystick = nullptr;
+  delete g_sound;
+  g_sound = nullptr;
+  delete g_gfx;
+  g_gfx = nullptr;
+  g_graphicsRecorder = GraphicsRecorder{};
+}
+
+// Every global of play as a freshly started program holds it, before its start-up steps run:
+// an input's run then depends on that input alone, so a kept finding reproduces by itself.
+void ResetProgramGlobals() {
+  g_scene = SceneTitle;
+  g_gameFrame = 0;
+  g_sceneFrame = 0;
+  g_bulletSpeedBase = 0.0f;
+  g_targetFps = 60;
+  g_fpsMeasured = 0;
+  g_framesThisSecond = 0;
+  g_frameTime = 0;
+  g_prevFrameTime = 0;
+  g_difficulty = 4;
+  g_stage = 1;
+  g_hitErrorFlags = 0;
+  g_menuCursor = 0;
+  g_replayKey1 = 0;
+  g_replayKey2 = 0;
+  g_replayPlayback = 0;
+  g_resultRank = -1;
+  g_resultTextLength = 0;
+  g_resultTimer = 0;
+  g_textCursorX = 6.0f;
+  g_textCursorY = 9.5f;
+  g_randomIndex = 0;
+  g_randomStep = 0;
+  g_randomSeedIndex = 0;
+  g_quitRequested = 0;
+  g_deviceLost = 0;
+  g_appActive = 1;
+  g_padReacquire = 0;
+  ReleaseAllScriptedKeys();
+  ScriptedControllerState() = ScriptedController{};
+  std::memset(g_inputHeld, 0, sizeof g_inputHeld);
+  std::memset(g_inputHeldFrames, 0, sizeof g_inputHeldFrames);
+  std::memset(g_gameInput, 0, sizeof g_gameInput);
+  std::memset(g_gameInputFrames, 0, sizeof g_gameInputFrames);
+  ResetSoundRequests();
+  SetGraphicsDrawingSuspended(false);
+}
+
 }  // namespace
 
 void InitOnce() {
@@ -86,11 +151,6 @@ void InitOnce() {
   PlatformSetClock(TickingClock);
   SelectInputSource(InputSourceScripted);
   SelectGraphicsBackend(GraphicsBackendRecording);
-  g_gfx = new Graphics();
-  if (g_gfx->CreateDirect3D() != 0 || g_gfx->CreateDevice(nullptr, 0, 0) != 0) std::abort();
-  g_sound = new SoundSystem();
-  g_sound->Init(nullptr, SoundOutputNone);
-  g_joystick = new JoystickInput();
 
   // The settings files as a first start-up creates them.
   RestoreFolder();
@@ -123,6 +183,10 @@ void RestoreFolder() {
 }
 
 bool StartUp(const char* commandTail) {
+  delete g_world;
+  g_world = nullptr;
+  DestroyDevices();
+  ResetProgramGlobals();
   ResetCommandLineValues();
   if (!ParseCommandLine(commandTail)) return false;
   // A quoted replay path moves to the program's folder; this folder stands in for it.
@@ -130,22 +194,13 @@ bool StartUp(const char* commandTail) {
   LoadOrCreateConfigFile();
   LoadOrCreateHighScoreFile();
   ApplySettingsPrecedence();
+  CreateDevices();
   g_clock = 1000;
   if (!LoadRandomTable()) return false;
   InitGameTables();
   g_world = new GameWorld();
   g_gameFrame = 0;
-  g_sceneFrame = 0;
-  g_menuCursor = 0;
-  g_replayPlayback = 0;
   std::memcpy(g_world->result.entryName, "        ", 8);
-  g_quitRequested = 0;
-  g_deviceLost = 0;
-  ReleaseAllScriptedKeys();
-  std::memset(g_inputHeld, 0, sizeof g_inputHeld);
-  std::memset(g_inputHeldFrames, 0, sizeof g_inputHeldFrames);
-  std::memset(g_gameInput, 0, sizeof g_gameInput);
-  std::memset(g_gameInputFrames, 0, sizeof g_gameInputFrames);
   return true;
 }
 
@@ -168,8 +223,8 @@ GameWorld* World() { return g_world; }
 void ShutDown() {
   delete g_world;
   g_world = nullptr;
-  g_replayPlayback = 0;
-  ReleaseAllScriptedKeys();
+  DestroyDevices();
+  ResetProgramGlobals();
   RestoreFolder();
 }
 

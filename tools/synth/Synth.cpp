@@ -281,26 +281,6 @@ void ApplyEcho(Bus& bus, float seconds, float feedback, float mix) {
   }
 }
 
-void Master(std::vector<Bus*> parts, Bus& out, float drive, float peak) {
-  const size_t n = out.Frames();
-  for (Bus* part : parts)
-    for (size_t i = 0; i < n && i < part->Frames(); ++i) {
-      out.left[i] += part->left[i];
-      out.right[i] += part->right[i];
-    }
-  float top = 1e-9f;
-  for (size_t i = 0; i < n; ++i) {
-    out.left[i] = std::tanh(drive * out.left[i]);
-    out.right[i] = std::tanh(drive * out.right[i]);
-    top = std::max(top, std::max(std::fabs(out.left[i]), std::fabs(out.right[i])));
-  }
-  const float scale = peak / top;
-  for (size_t i = 0; i < n; ++i) {
-    out.left[i] *= scale;
-    out.right[i] *= scale;
-  }
-}
-
 void Normalize(std::vector<float>& mono, float peak) {
   float top = 1e-9f;
   for (float v : mono) top = std::max(top, std::fabs(v));

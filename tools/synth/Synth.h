@@ -87,8 +87,6 @@ void RenderDrum(Bus& bus, Drum drum, int64_t onset, float velocity, float pan, u
 // Ping-pong echo mixed into the bus; on a circular bus it runs twice round so the loop is exact.
 void ApplyEcho(Bus& bus, float seconds, float feedback, float mix);
 
-// Soft saturation then scaling so the loudest sample is at peak.
-void Master(std::vector<Bus*> parts, Bus& out, float drive, float peak);
 void Normalize(std::vector<float>& mono, float peak);
 
 bool WriteWave(const std::string& path, int channels, const std::vector<int16_t>& samples);
