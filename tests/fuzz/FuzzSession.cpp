@@ -93,33 +93,20 @@ void DestroyDevices() {
 // an input's run then depends on that input alone, so a kept finding reproduces by itself.
 void ResetProgramGlobals() {
   g_scene = SceneTitle;
-  g_gameFrame = 0;
-  g_sceneFrame = 0;
-  g_bulletSpeedBase = 0.0f;
-  g_targetFps = 60;
-  g_fpsMeasured = 0;
-  g_framesThisSecond = 0;
-  g_frameTime = 0;
-  g_prevFrameTime = 0;
-  g_difficulty = 4;
   g_stage = 1;
-  g_hitErrorFlags = 0;
-  g_menuCursor = 0;
-  g_replayKey1 = 0;
-  g_replayKey2 = 0;
-  g_replayPlayback = 0;
+  g_difficulty = 4;
+  g_targetFps = 60;
   g_resultRank = -1;
-  g_resultTextLength = 0;
-  g_resultTimer = 0;
+  for (int* count : {&g_gameFrame, &g_sceneFrame, &g_fpsMeasured, &g_framesThisSecond, &g_menuCursor,
+                     &g_replayKey1, &g_replayKey2, &g_resultTextLength, &g_resultTimer, &g_hitErrorFlags,
+                     &g_randomIndex, &g_randomStep, &g_randomSeedIndex})
+    *count = 0;
+  g_frameTime = g_prevFrameTime = 0;
+  g_bulletSpeedBase = 0.0f;
   g_textCursorX = 6.0f;
   g_textCursorY = 9.5f;
-  g_randomIndex = 0;
-  g_randomStep = 0;
-  g_randomSeedIndex = 0;
-  g_quitRequested = 0;
-  g_deviceLost = 0;
+  for (uint8_t* flag : {&g_quitRequested, &g_deviceLost, &g_padReacquire, &g_replayPlayback}) *flag = 0;
   g_appActive = 1;
-  g_padReacquire = 0;
   ReleaseAllScriptedKeys();
   ScriptedControllerState() = ScriptedController{};
   std::memset(g_inputHeld, 0, sizeof g_inputHeld);
