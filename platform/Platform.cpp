@@ -161,7 +161,9 @@ void PlatformEndFileWrite() {
   }
 }
 
-bool PlatformWriteFileAtomic(const char* path, const void* data, size_t size, std::string* reason) {
+bool PlatformWriteFileAtomic(const char* path, const void* data, size_t size, std::string* reason,
+                             bool* incomplete) {
+  if (incomplete) *incomplete = false;
   if (!path) return false;
   struct WriteBracket {
     WriteBracket() { PlatformBeginFileWrite(); }
@@ -173,9 +175,17 @@ bool PlatformWriteFileAtomic(const char* path, const void* data, size_t size, st
     return false;
   }
   std::string tmp = std::string(path) + ".tmp";
-  std::FILE* f = std::fopen(tmp.c_str(), "wb");
+  // A fresh file of its own: whatever a crash left under the name (a file, a link, a FIFO) is
+  // removed first, and never written through.
+  unlink(tmp.c_str());
+  const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  std::FILE* f = fd < 0 ? nullptr : fdopen(fd, "wb");
   if (!f) {
     SetReason(reason, ErrnoText(("cannot create " + tmp).c_str(), errno));
+    if (fd >= 0) {
+      close(fd);
+      unlink(tmp.c_str());
+    }
     return false;
   }
   errno = 0;
@@ -186,6 +196,7 @@ bool PlatformWriteFileAtomic(const char* path, const void* data, size_t size, st
   if (error == 0) error = errno;
   if (!ok) {
     SetReason(reason, error ? ErrnoText("write failed", error) : std::string("write failed"));
+    if (incomplete) *incomplete = true;
     std::remove(tmp.c_str());
     return false;
   }

@@ -56,9 +56,12 @@ void PlatformBeginFileWrite();
 void PlatformEndFileWrite();
 
 // Writes a whole file through a temporary file renamed over the old one, so an interrupted
-// write never loses the old contents. Returns false on any failure (the old file stays); reason,
-// when given, then says why in a few words.
-bool PlatformWriteFileAtomic(const char* path, const void* data, size_t size, std::string* reason = nullptr);
+// write never loses the old contents. Returns false on any failure (the old file stays, and no
+// temporary file is left); reason, when given, then says why in a few words, and incomplete,
+// when given, tells a write that failed part-way (the temporary file was made but its bytes did
+// not all reach it) from one that could not make or rename the file.
+bool PlatformWriteFileAtomic(const char* path, const void* data, size_t size, std::string* reason = nullptr,
+                             bool* incomplete = nullptr);
 // Keeps the regular file at path also under the name keep, which must not exist yet: an entry of
 // that name is never replaced (nameTaken is then set). The file at path stays as it is. Returns
 // false, with the reason when given, when no copy was made.
