@@ -143,7 +143,8 @@ ReadResult ReadSettingsFile(const SettingsFile& file, std::vector<uint8_t>* byte
     PlatformMessageBox(file.missing, kLoadFailed, MessageBoxOkInformation);
     return ReadResult::Missing;
   }
-  std::FILE* f = PlatformOpenFile(file.path, "rb");
+  // Only its records are read, so a long file needs no bound.
+  std::FILE* f = PlatformOpenFileForReading(file.path);
   if (!f) {
     PlatformMessageBox(file.openFailed, kLoadFailed, MessageBoxOkWarning);
     return ReadResult::Unusable;

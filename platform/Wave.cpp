@@ -72,7 +72,7 @@ bool WaveOpen(const char* path) {
 }
 
 int32_t WaveOpenFile(const char* path, std::FILE** file, WaveFormatEx** format, WaveChunk* riff) {
-  *file = PlatformOpenFile(path, "rb");
+  *file = PlatformOpenFileForReading(path);
   if (!*file) return WaveResultFail;
   g_waveFileLength = 0;
   long length = -1;

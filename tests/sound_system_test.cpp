@@ -457,7 +457,7 @@ TEST_F(SoundSystemTest, LoadWaveTakesOnlyPlainPcm) {
       {"empty.wav", "wexla: empty.wav: no usable sound data\n"},
       {"text.wav", "wexla: text.wav: not a RIFF WAVE file\n"},
       {"missing.wav", "wexla: missing.wav: missing\n"},
-      {"se", "wexla: se: unreadable\n"},  // a folder
+      {"se", "wexla: se: not a regular file\n"},  // a folder
   };
   std::string expected = "wexla: se/scratch.wav: missing\n";
   for (const Case& c : cases) {
