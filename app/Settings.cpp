@@ -143,7 +143,8 @@ ReadResult ReadSettingsFile(const SettingsFile& file, std::vector<uint8_t>* byte
     PlatformMessageBox(file.missing, kLoadFailed, MessageBoxOkInformation);
     return ReadResult::Missing;
   }
-  std::FILE* f = PlatformOpenFile(file.path, "rb");
+  // Only its records are read, so a long file needs no bound.
+  std::FILE* f = PlatformOpenFileForReading(file.path);
   if (!f) {
     PlatformMessageBox(file.openFailed, kLoadFailed, MessageBoxOkWarning);
     return ReadResult::Unusable;
@@ -158,22 +159,13 @@ ReadResult ReadSettingsFile(const SettingsFile& file, std::vector<uint8_t>* byte
   return ReadResult::Good;
 }
 
-// Step 4, only for a missing file: a plain write (there are no old contents to keep), so both
-// of its messages can tell what went wrong.
+// Step 4, only for a missing file, through the same temporary file as every rewrite, so a
+// failed write leaves no partial file behind. A file that could not be made or put in place is
+// "not created"; one whose bytes did not all go out "ended abnormally".
 void CreateSettingsFile(const SettingsFile& file, const std::vector<uint8_t>& bytes) {
-  // A termination signal waits until the new file is whole.
-  PlatformBeginFileWrite();
-  std::FILE* f = PlatformOpenFile(file.path, "wb");
-  if (!f) {
-    PlatformEndFileWrite();
-    PlatformMessageBox(file.createFailed, kWriteFailed, MessageBoxOk);
-    return;
-  }
-  const size_t written = std::fwrite(bytes.data(), file.recordSize, file.records, f);
-  const bool closed = std::fclose(f) == 0;  // a failed flush loses data as surely as a short write
-  PlatformEndFileWrite();
-  if (written < file.records || !closed)
-    PlatformMessageBox(file.createShort, kWriteFailed, MessageBoxOk);
+  bool incomplete = false;
+  if (PlatformWriteFileAtomic(file.path, bytes.data(), bytes.size(), nullptr, &incomplete)) return;
+  PlatformMessageBox(incomplete ? file.createShort : file.createFailed, kWriteFailed, MessageBoxOk);
 }
 
 // Before the first rewrite of a file found damaged at start-up, the damaged file is kept beside
@@ -203,13 +195,15 @@ bool KeepDamagedFile(const SettingsFile& file, DamagedFile* mark, std::string* r
   return false;
 }
 
-// False with the reason when the file was not written; keepFailed tells that the damaged file
-// in its place was kept from being overwritten.
-bool RewriteSettingsFile(const SettingsFile& file, DamagedFile* mark, const std::vector<uint8_t>& bytes,
-                         std::string* reason, bool* keepFailed) {
-  *keepFailed = !KeepDamagedFile(file, mark, reason);
-  if (*keepFailed) return false;
-  return PlatformWriteFileAtomic(file.path, bytes.data(), bytes.size(), reason);
+// False when the file was not written: the screens go on as if it worked, and one line on
+// standard error tells why.
+bool RewriteSettingsFile(const SettingsFile& file, DamagedFile* mark, const std::vector<uint8_t>& bytes) {
+  std::string reason;
+  if (KeepDamagedFile(file, mark, &reason) &&
+      PlatformWriteFileAtomic(file.path, bytes.data(), bytes.size(), &reason))
+    return true;
+  std::fprintf(stderr, "wexla: could not write %s: %s\n", file.path, reason.c_str());
+  return false;
 }
 
 }  // namespace
@@ -281,23 +275,9 @@ void ApplySettingsPrecedence() {
     for (int i = 0; i < kPadButtons; ++i) g_padButtonMap[i] = g_config[ConfigPadMap + i];
 }
 
-bool WriteConfigFile() {
-  std::string reason;
-  bool keepFailed = false;
-  if (RewriteSettingsFile(kConfigFile, &g_configDamaged, EncodeConfig(), &reason, &keepFailed)) return true;
-  // Other failures are silent; a damaged file left in place is worth a word.
-  if (keepFailed) std::fprintf(stderr, "wexla: could not write %s: %s\n", kConfigFile.path, reason.c_str());
-  return false;
-}
+bool WriteConfigFile() { return RewriteSettingsFile(kConfigFile, &g_configDamaged, EncodeConfig()); }
 
-bool WriteHighScoreFile() {
-  std::string reason;
-  bool keepFailed = false;
-  if (RewriteSettingsFile(kHighScoreFile, &g_highScoresDamaged, EncodeHighScores(), &reason, &keepFailed)) return true;
-  // The screens go on as if it worked; only this line tells.
-  std::fprintf(stderr, "wexla: could not write %s: %s\n", kHighScoreFile.path, reason.c_str());
-  return false;
-}
+bool WriteHighScoreFile() { return RewriteSettingsFile(kHighScoreFile, &g_highScoresDamaged, EncodeHighScores()); }
 
 int SelectableDifficultyCount() {
   const int count = g_config[ConfigDifficultyCount];

@@ -51,8 +51,8 @@ void SetDefaultHighScores();
 
 // Rewrite the whole file, through a temporary file renamed over the old one. The first rewrite
 // of a file found damaged at start-up first keeps it beside as NAME.bad (or NAME.bad1 ...) and
-// says so on standard error. The screens never show a failure; a failed write of the high
-// scores is told on standard error.
+// says so on standard error. The screens never show a failure; a failed write is told on
+// standard error ("wexla: could not write config.dat: REASON").
 bool WriteConfigFile();
 bool WriteHighScoreFile();
 

@@ -7,6 +7,8 @@
 #include <new>
 #include <vector>
 
+#include "platform/Platform.h"
+
 namespace {
 
 constexpr int kFieldCounts[5] = {7, 11, 7, 3, 2};
@@ -118,13 +120,12 @@ void StageScript::Clear() {
 bool StageScript::LoadFile(const char* path) {
   Clear();
   // Read once: both passes then see the same bytes, whatever happens to the file meanwhile.
-  FILE* f = std::fopen(path, "rb");
-  if (!f) return false;
   std::vector<uint8_t> bytes;
-  uint8_t chunk[4096];
-  size_t got;
-  while ((got = std::fread(chunk, 1, sizeof(chunk), f)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
-  std::fclose(f);
+  const char* why = nullptr;
+  if (!PlatformReadWholeFile(path, kStageFileMaxBytes, &bytes, &why)) {
+    if (why != kPlatformFileMissing) PlatformReportUnloadableFile(path, why);
+    return false;
+  }
   LoadBytes(bytes.data(), bytes.size());
   return true;
 }

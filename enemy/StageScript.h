@@ -20,6 +20,8 @@ enum StagePhase {
 constexpr int kStageEventEntries = 3;  // entries of each option kind per line
 constexpr int kStageFlagCount = 16;
 constexpr int kStageTokenMax = 255;
+// A stage file larger than this is refused unread: real ones hold a few tens of kilobytes.
+constexpr uint64_t kStageFileMaxBytes = 1u << 20;
 constexpr int kStageClearWait = 180;  // frames in phase 3 before the next stage
 
 // Float entry ids of the spawner jitters ("X", "Y", "A", "R").
@@ -76,7 +78,9 @@ class StageScript {
   StageScript(const StageScript&) = delete;
   StageScript& operator=(const StageScript&) = delete;
 
-  // False when the file cannot be opened (the script then has no events).
+  // False when the file is missing or cannot be used: anything but a regular file of at most
+  // kStageFileMaxBytes is told on standard error ("wexla: PATH: REASON"). The script then has
+  // no events.
   bool LoadFile(const char* path);
   // Parses a whole file image; reading ends at its end or at the first byte 0xFF.
   void LoadBytes(const uint8_t* data, size_t size);

@@ -297,8 +297,13 @@ bool LoadPlaybackReplay(GameWorld* world, const char* path) {
   r->runBuffer = NewRunBuffer();
   if (!r->runBuffer || !path) return false;
 
-  std::FILE* f = PlatformOpenFile(path, "rb");
-  if (!f) return false;
+  // The header and at most the run words it counts are read, so a long file needs no bound.
+  const char* why = nullptr;
+  std::FILE* f = PlatformOpenFileForReading(path, &why);
+  if (!f) {
+    PlatformReportUnloadableFile(path, why);
+    return false;
+  }
   uint8_t plain[kReplayHeaderBytes];
   bool good = std::fread(plain, 1, kReplayHeaderBytes, f) == kReplayHeaderBytes;
   if (good) {
@@ -312,6 +317,7 @@ bool LoadPlaybackReplay(GameWorld* world, const char* path) {
   }
   if (!good) {
     std::fclose(f);
+    PlatformReportUnloadableFile(path, "not a usable replay");
     return false;
   }
 

@@ -218,15 +218,13 @@ bool ResetGraphicsDevice(GraphicsDevice* d, const GraphicsPresentParams& params)
 
 // ---- textures ----
 
-const char* CheckBmpHeader(const char* path) {
-  if (!path || !PlatformFileExists(path)) return "missing";
-  std::FILE* f = PlatformOpenFile(path, "rb");
-  if (!f) return "unreadable";
+namespace {
+// The header test of CheckBmpHeader on a file opened for reading.
+const char* CheckBmpFile(std::FILE* f) {
   uint8_t h[54] = {};
   const size_t got = std::fread(h, 1, sizeof h, f);
   long length = -1;
   if (std::fseek(f, 0, SEEK_END) == 0) length = std::ftell(f);
-  std::fclose(f);
   if (length < 0) return "unreadable";
   auto u16 = [&](int at) { return static_cast<uint32_t>(h[at] | h[at + 1] << 8); };
   auto u32 = [&](int at) { return u16(at) | u16(at + 2) << 16; };
@@ -257,13 +255,36 @@ const char* CheckBmpHeader(const char* path) {
   }
   return nullptr;
 }
+}  // namespace
+
+const char* CheckBmpHeader(const char* path) {
+  const char* why = nullptr;
+  std::FILE* f = PlatformOpenFileForReading(path, &why);
+  if (!f) return why;
+  why = CheckBmpFile(f);
+  std::fclose(f);
+  return why;
+}
 
 SDL_Surface* LoadKeyedSurface(const char* path, const char** why) {
   const char* unused = nullptr;
   if (!why) why = &unused;
-  *why = CheckBmpHeader(path);
-  if (*why) return nullptr;
-  SDL_Surface* loaded = SDL_LoadBMP(path);
+  std::FILE* f = PlatformOpenFileForReading(path, why);
+  if (!f) return nullptr;
+  *why = CheckBmpFile(f);
+  if (!*why && std::fseek(f, 0, SEEK_SET) != 0) *why = "unreadable";
+  if (*why) {
+    std::fclose(f);
+    return nullptr;
+  }
+  // The decoder reads the file that was tested, not whatever the name holds by now.
+  SDL_RWops* rw = SDL_RWFromFP(f, SDL_TRUE);
+  if (!rw) {
+    std::fclose(f);
+    *why = "unreadable";
+    return nullptr;
+  }
+  SDL_Surface* loaded = SDL_LoadBMP_RW(rw, 1);
   *why = "not a BMP";
   if (!loaded) return nullptr;
   SDL_Surface* s = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);

@@ -155,7 +155,8 @@ bool DeviceReadPixels(GraphicsDevice* device, uint32_t* argb);
 constexpr int kMaxImageSide = 1024;
 
 // Why a BMP file cannot be loaded, judged from its header before anything is allocated:
-// "missing", "unreadable", "not a BMP", "too large" or "truncated"; null when it looks sound.
+// "missing", "not a regular file", "unreadable", "not a BMP", "too large" or "truncated"; null
+// when it looks sound.
 const char* CheckBmpHeader(const char* path);
 
 // The BMP loader: ARGB8888 with opaque black made fully transparent and everything else opaque.

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
 bool g_messageBoxesEnabled = true;
@@ -102,11 +103,81 @@ bool PlatformRegularFileExists(const char* path) {
   return path && stat(path, &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::FILE* PlatformOpenFile(const char* path, const char* mode) {
-  if (!path) return nullptr;
+const char kPlatformFileMissing[] = "missing";
+
+namespace {
+
+// A descriptor of the regular file at path opened for reading, or -1 with why set.
+int OpenRegularFile(const char* path, uint64_t maxBytes, const char** why) {
+  if (!path) {
+    *why = kPlatformFileMissing;
+    return -1;
+  }
+  // Without O_NONBLOCK opening a FIFO would wait for a writer; the type is then tested on what
+  // was opened, never on the name.
+  const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    *why = (errno == ENOENT || errno == ENOTDIR) ? kPlatformFileMissing : "unreadable";
+    return -1;
+  }
   struct stat st;
-  if (stat(path, &st) == 0 && !S_ISREG(st.st_mode)) return nullptr;
-  return std::fopen(path, mode);
+  const char* refusal = nullptr;
+  if (fstat(fd, &st) != 0) {
+    refusal = "unreadable";
+  } else if (!S_ISREG(st.st_mode)) {
+    refusal = "not a regular file";
+  } else if (maxBytes > 0 && static_cast<uint64_t>(st.st_size) > maxBytes) {
+    refusal = "too large";
+  } else {
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) refusal = "unreadable";
+  }
+  if (refusal) {
+    close(fd);
+    *why = refusal;
+    return -1;
+  }
+  return fd;
+}
+
+}  // namespace
+
+std::FILE* PlatformOpenFileForReading(const char* path, const char** why, uint64_t maxBytes) {
+  const char* unused = nullptr;
+  if (!why) why = &unused;
+  const int fd = OpenRegularFile(path, maxBytes, why);
+  if (fd < 0) return nullptr;
+  std::FILE* f = fdopen(fd, "rb");
+  if (!f) {
+    close(fd);
+    *why = "unreadable";
+  }
+  return f;
+}
+
+bool PlatformReadWholeFile(const char* path, uint64_t maxBytes, std::vector<uint8_t>* bytes, const char** why) {
+  const char* unused = nullptr;
+  if (!why) why = &unused;
+  bytes->clear();
+  std::FILE* f = PlatformOpenFileForReading(path, why, maxBytes);
+  if (!f) return false;
+  uint8_t chunk[65536];
+  size_t got = 0;
+  bool ok = true;
+  while (ok && (got = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
+    bytes->insert(bytes->end(), chunk, chunk + got);
+    if (maxBytes > 0 && bytes->size() > maxBytes) {  // it grew after it was opened
+      *why = "too large";
+      ok = false;
+    }
+  }
+  if (ok && std::ferror(f)) {
+    *why = "unreadable";
+    ok = false;
+  }
+  std::fclose(f);
+  if (!ok) bytes->clear();
+  return ok;
 }
 
 namespace {
@@ -161,7 +232,9 @@ void PlatformEndFileWrite() {
   }
 }
 
-bool PlatformWriteFileAtomic(const char* path, const void* data, size_t size, std::string* reason) {
+bool PlatformWriteFileAtomic(const char* path, const void* data, size_t size, std::string* reason,
+                             bool* incomplete) {
+  if (incomplete) *incomplete = false;
   if (!path) return false;
   struct WriteBracket {
     WriteBracket() { PlatformBeginFileWrite(); }
@@ -173,9 +246,17 @@ bool PlatformWriteFileAtomic(const char* path, const void* data, size_t size, st
     return false;
   }
   std::string tmp = std::string(path) + ".tmp";
-  std::FILE* f = std::fopen(tmp.c_str(), "wb");
+  // A fresh file of its own: whatever a crash left under the name (a file, a link, a FIFO) is
+  // removed first, and never written through.
+  unlink(tmp.c_str());
+  const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  std::FILE* f = fd < 0 ? nullptr : fdopen(fd, "wb");
   if (!f) {
     SetReason(reason, ErrnoText(("cannot create " + tmp).c_str(), errno));
+    if (fd >= 0) {
+      close(fd);
+      unlink(tmp.c_str());
+    }
     return false;
   }
   errno = 0;
@@ -186,6 +267,7 @@ bool PlatformWriteFileAtomic(const char* path, const void* data, size_t size, st
   if (error == 0) error = errno;
   if (!ok) {
     SetReason(reason, error ? ErrnoText("write failed", error) : std::string("write failed"));
+    if (incomplete) *incomplete = true;
     std::remove(tmp.c_str());
     return false;
   }
@@ -212,9 +294,10 @@ bool PlatformKeepFileCopy(const char* path, const char* keep, bool* nameTaken, s
     return false;
   }
   // A file system without links: copy the bytes into a file that must be new.
-  const int in = open(path, O_RDONLY);
+  const char* why = nullptr;
+  const int in = OpenRegularFile(path, 0, &why);
   if (in < 0) {
-    SetReason(reason, ErrnoText(("cannot read " + std::string(path)).c_str(), errno));
+    SetReason(reason, "cannot read " + std::string(path) + ": " + why);
     return false;
   }
   const int out = open(keep, O_WRONLY | O_CREAT | O_EXCL, 0644);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 enum MessageBoxStyle {
   MessageBoxOk = 0,           // one OK button
@@ -42,8 +43,16 @@ void PlatformSetSleep(PlatformSleepFn sleep);  // null: back to the default
 void PlatformReportUnloadableFile(const char* path, const char* reason);
 void PlatformForgetReportedFiles();  // tests
 
-// fopen that refuses anything that exists but is not a regular file (a folder, a device).
-std::FILE* PlatformOpenFile(const char* path, const char* mode);
+// Opens a file for binary reading. Only a regular file is opened, and, when maxBytes is above
+// 0, only one of at most maxBytes bytes; a folder, a FIFO or a device (also behind a link) is
+// refused without waiting for it. The test is made on the opened file itself, so nothing put in
+// the file's place meanwhile gets through. On refusal returns null with why, when given, set to
+// a few words: kPlatformFileMissing, "not a regular file", "too large" or "unreadable".
+std::FILE* PlatformOpenFileForReading(const char* path, const char** why = nullptr, uint64_t maxBytes = 0);
+// Reads a whole file through the opener above: false, with why, when it is refused, cannot be
+// read or grows past maxBytes while it is read.
+bool PlatformReadWholeFile(const char* path, uint64_t maxBytes, std::vector<uint8_t>* bytes, const char** why = nullptr);
+extern const char kPlatformFileMissing[];  // "missing": nothing at the path
 bool PlatformFileExists(const char* path);      // any directory entry, a folder included
 bool PlatformRegularFileExists(const char* path);
 // SIGTERM and SIGINT end the program at once, except while a file is being written: then they
@@ -56,9 +65,12 @@ void PlatformBeginFileWrite();
 void PlatformEndFileWrite();
 
 // Writes a whole file through a temporary file renamed over the old one, so an interrupted
-// write never loses the old contents. Returns false on any failure (the old file stays); reason,
-// when given, then says why in a few words.
-bool PlatformWriteFileAtomic(const char* path, const void* data, size_t size, std::string* reason = nullptr);
+// write never loses the old contents. Returns false on any failure (the old file stays, and no
+// temporary file is left); reason, when given, then says why in a few words, and incomplete,
+// when given, tells a write that failed part-way (the temporary file was made but its bytes did
+// not all reach it) from one that could not make or rename the file.
+bool PlatformWriteFileAtomic(const char* path, const void* data, size_t size, std::string* reason = nullptr,
+                             bool* incomplete = nullptr);
 // Keeps the regular file at path also under the name keep, which must not exist yet: an entry of
 // that name is never replaced (nameTaken is then set). The file at path stays as it is. Returns
 // false, with the reason when given, when no copy was made.

@@ -180,9 +180,10 @@ SoundBuffer* SoundSystem::LoadWave(const char* path) {
     PlatformReportUnloadableFile(path, why);
     return nullptr;
   };
-  if (!PlatformFileExists(path)) return refuse("missing");
-  if (std::FILE* probe = PlatformOpenFile(path, "rb")) std::fclose(probe);
-  else return refuse("unreadable");
+  // The reader opens the file again; this first opening only tells why it cannot.
+  const char* why = nullptr;
+  if (std::FILE* probe = PlatformOpenFileForReading(path, &why)) std::fclose(probe);
+  else return refuse(why);
   if (!WaveOpen(path)) return refuse("not a RIFF WAVE file");
   // Only plain PCM the mixer can play; the data size was checked against the file by the reader.
   if (!g_waveFormat || g_waveFormat->formatTag != WaveFormatPcm) return refuse("not PCM");

@@ -72,7 +72,7 @@ bool WaveOpen(const char* path) {
 }
 
 int32_t WaveOpenFile(const char* path, std::FILE** file, WaveFormatEx** format, WaveChunk* riff) {
-  *file = PlatformOpenFile(path, "rb");
+  *file = PlatformOpenFileForReading(path);
   if (!*file) return WaveResultFail;
   g_waveFileLength = 0;
   long length = -1;
@@ -123,8 +123,9 @@ int32_t WaveReadFormat(std::FILE* file, WaveFormatEx** format, WaveChunk* riff) 
     if (!block) return WaveResultFail;
     *block = base;
   } else {
-    uint8_t extraWord[2];
-    if (!ReadExact(file, extraWord, sizeof(extraWord))) return WaveResultFail;
+    // The extra-size word belongs to the chunk: a 16-byte chunk has none, and no extra bytes.
+    uint8_t extraWord[2] = {0, 0};
+    if (fmt.cksize >= 18 && !ReadExact(file, extraWord, sizeof(extraWord))) return WaveResultFail;
     const uint16_t extra = ReadLe16(extraWord);
     block = static_cast<WaveFormatEx*>(std::malloc(sizeof(WaveFormatEx) + extra));
     if (!block) return WaveResultFail;

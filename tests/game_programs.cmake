@@ -18,3 +18,7 @@ set_tests_properties(replay_corpus PROPERTIES TIMEOUT 300)
 add_test(NAME headless_test_switches
   COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/scripts/headless_switches.sh ${WEXLA_GAME_DIR})
 set_tests_properties(headless_test_switches PROPERTIES TIMEOUT 300)
+
+add_test(NAME tools_refuse_odd_files
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/scripts/tool_readers.sh $<TARGET_FILE:check_stage> ${WEXLA_GAME_DIR})
+set_tests_properties(tools_refuse_odd_files PROPERTIES TIMEOUT 60)

@@ -429,7 +429,7 @@ TEST(GraphicsTextures, BadBmpHeadersAreRefusedBeforeLoading) {
     if (s) SDL_FreeSurface(s);
   }
   EXPECT_STREQ(CheckBmpHeader("nothing.bmp"), "missing");
-  EXPECT_STREQ(CheckBmpHeader("img"), "unreadable");  // a folder
+  EXPECT_STREQ(CheckBmpHeader("img"), "not a regular file");  // a folder
 }
 
 // A missing or bad atlas leaves its slot empty, the game goes on, and standard error says once

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -264,7 +266,7 @@ TEST_F(SettingsTest, HighScoresReadWholeOrDefaults) {
   }
 }
 
-TEST_F(SettingsTest, RewritesReplaceTheFileWholeAndFailSilently) {
+TEST_F(SettingsTest, RewritesReplaceTheFileWholeAndTellFailuresOnStandardError) {
   SetDefaultConfig(0);
   g_config[200] = -2;
   WriteBytes("config.dat", std::vector<uint8_t>(10, 0x55));
@@ -276,9 +278,65 @@ TEST_F(SettingsTest, RewritesReplaceTheFileWholeAndFailSilently) {
 
   std::filesystem::remove("config.dat");
   ASSERT_EQ(mkdir("config.dat", 0755), 0);
+  testing::internal::CaptureStderr();
   EXPECT_FALSE(WriteConfigFile());
+  ASSERT_EQ(mkdir("hiscore.dat.tmp", 0755), 0);
+  EXPECT_FALSE(WriteHighScoreFile());
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "wexla: could not write config.dat: a folder is in its place\n"
+            "wexla: could not write hiscore.dat: cannot create hiscore.dat.tmp: File exists\n");
   EXPECT_TRUE(std::filesystem::is_directory("config.dat"));
-  EXPECT_TRUE(g_messages.empty());
+  EXPECT_TRUE(g_messages.empty());  // no box
+}
+
+// Runs in a death test's child, where no file may grow past 100 bytes (the process is not ended
+// for it; standard error is such a file too, so the result is the exit code): 0 when the last box
+// was lastBox and neither the file nor its temporary was left, else 1, 2 or 3.
+void LoadWithFilesCutShort(void (*load)(), const char* file, const char* lastBox) {
+  signal(SIGXFSZ, SIG_IGN);
+  const rlimit small{100, 100};
+  setrlimit(RLIMIT_FSIZE, &small);
+  load();
+  if (g_messages.empty() || g_messages.back().caption != "書き込み失敗" || g_messages.back().text != lastBox)
+    _exit(1);
+  if (access(file, F_OK) == 0) _exit(2);
+  _exit(access((std::string(file) + ".tmp").c_str(), F_OK) == 0 ? 3 : 0);
+}
+
+// The first-start write goes through a temporary file too: when it fails, neither the file nor
+// a temporary is left, and the box says whether the file could not be made or not be finished.
+TEST_F(SettingsTest, FailedFirstStartWritesLeaveNothingBehind) {
+  GTEST_FLAG_SET(death_test_style, "fast");  // the child writes into this test's folder
+  const struct {
+    const char* file;
+    void (*load)();
+    const char* notCreated;
+    const char* notFinished;
+  } files[] = {
+      {"config.dat", LoadOrCreateConfigFile,
+       "コンフィグデータの作成に失敗しました。\nアクセス権限やフォルダの属性等を確認して下さい。\n\n",
+       "コンフィグデータの作成が異常終了しました。\n\n"},
+      {"hiscore.dat", LoadOrCreateHighScoreFile,
+       "ハイスコアデータの作成に失敗しました。\nアクセス権限やフォルダの属性等を確認して下さい。\n\n",
+       "ハイスコアデータの作成が異常終了しました。\n\n"},
+  };
+  for (const auto& f : files) {
+    SCOPED_TRACE(f.file);
+    const std::string tmp = std::string(f.file) + ".tmp";
+    EXPECT_EXIT(LoadWithFilesCutShort(f.load, f.file, f.notFinished), testing::ExitedWithCode(0), "");
+    EXPECT_FALSE(std::filesystem::exists(f.file));
+
+    // Not made at all: a folder holds the temporary file's name.
+    ASSERT_EQ(mkdir(tmp.c_str(), 0755), 0);
+    g_messages.clear();
+    f.load();
+    ASSERT_FALSE(g_messages.empty());
+    EXPECT_EQ(g_messages.back().caption, "書き込み失敗");
+    EXPECT_EQ(g_messages.back().text, f.notCreated);
+    EXPECT_FALSE(std::filesystem::exists(f.file));
+    EXPECT_TRUE(std::filesystem::is_directory(tmp));  // not ours to remove
+    std::filesystem::remove(tmp);
+  }
 }
 
 // A damaged config.dat (short, or not a file that can be read) is kept beside before its first

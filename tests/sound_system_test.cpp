@@ -171,10 +171,12 @@ TEST(SoundMixer, RefusesUnusableBuffers) {
 
 // ---- the sound system ----------------------------------------------------------------------
 
-void WriteWaveFile(const std::string& path, uint16_t channels, uint32_t frames, uint16_t tag = 1) {
+// Other tags carry the extra-size word unless a bare 16-byte format chunk is asked for.
+void WriteWaveFile(const std::string& path, uint16_t channels, uint32_t frames, uint16_t tag = 1,
+                   bool bareFormat = false) {
   const uint32_t block = channels * 2u;
   const uint32_t data = frames * block;
-  const uint32_t fmtSize = tag == 1 ? 16 : 18;  // other tags carry the extra-size word
+  const uint32_t fmtSize = tag == 1 || bareFormat ? 16 : 18;
   const uint32_t head = 28 + fmtSize;
   std::vector<uint8_t> b;
   b.reserve(head + data);
@@ -183,7 +185,7 @@ void WriteWaveFile(const std::string& path, uint16_t channels, uint32_t frames, 
   auto id = [&b](const char* s) { for (int k = 0; k < 4; ++k) b.push_back(static_cast<uint8_t>(s[k])); };
   id("RIFF"); p32(head - 8 + data); id("WAVE"); id("fmt "); p32(fmtSize);
   p16(tag); p16(channels); p32(22050); p32(22050 * block); p16(block); p16(16);
-  if (tag != 1) p16(0);
+  if (fmtSize == 18) p16(0);
   id("data"); p32(data);
   b.resize(b.size() + data, 0);
   // Frame i holds i (mod 32768) in every channel, so positions can be read back from samples.
@@ -434,6 +436,7 @@ TEST_F(SoundSystemTest, LoadWaveTakesOnlyPlainPcm) {
   Start();  // every effect but the graze is there
   WriteWaveFile("good.wav", 2, 10);
   WriteWaveFile("float.wav", 1, 10, 3);
+  WriteWaveFile("float16.wav", 1, 10, 3, true);
   WriteWaveFile("three.wav", 3, 10);
   WriteWaveFile("empty.wav", 1, 0);
   std::FILE* f = std::fopen("text.wav", "wb");
@@ -449,11 +452,12 @@ TEST_F(SoundSystemTest, LoadWaveTakesOnlyPlainPcm) {
     const char* line;
   } cases[] = {
       {"float.wav", "wexla: float.wav: not PCM\n"},
+      {"float16.wav", "wexla: float16.wav: not PCM\n"},
       {"three.wav", "wexla: three.wav: PCM of a kind that cannot be played\n"},
       {"empty.wav", "wexla: empty.wav: no usable sound data\n"},
       {"text.wav", "wexla: text.wav: not a RIFF WAVE file\n"},
       {"missing.wav", "wexla: missing.wav: missing\n"},
-      {"se", "wexla: se: unreadable\n"},  // a folder
+      {"se", "wexla: se: not a regular file\n"},  // a folder
   };
   std::string expected = "wexla: se/scratch.wav: missing\n";
   for (const Case& c : cases) {

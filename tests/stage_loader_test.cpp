@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "enemy/StageScript.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -220,9 +221,28 @@ TEST(StageLoader, FilesAndTheStageNumber) {
   EXPECT_TRUE(s.LoadFile(path.c_str()));
   ASSERT_EQ(s.eventCount, 2);
   EXPECT_EQ(s.events[1].lineType, EventPhase);
+  testing::internal::CaptureStderr();
   EXPECT_FALSE(s.LoadFile((dir / "missing.txt").string().c_str()));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");  // a missing stage is an empty one
   EXPECT_EQ(s.eventCount, 0);
   EXPECT_EQ(s.events, nullptr);
+
+  // Up to the size bound a file is read; one byte more and it is refused unread, with a word.
+  std::string text = "e1 1 0 10 20 0 1\r\n";
+  text.resize(kStageFileMaxBytes, ' ');
+  const auto big = (dir / "big.txt").string();
+  for (size_t extra : {0, 1}) {
+    std::FILE* b = std::fopen(big.c_str(), "wb");
+    ASSERT_NE(b, nullptr);
+    std::fwrite(text.data(), 1, text.size() + extra, b);  // the terminator is the extra byte
+    std::fclose(b);
+    PlatformForgetReportedFiles();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(s.LoadFile(big.c_str()), extra == 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), extra == 0 ? "" : "wexla: " + big + ": too large\n");
+    EXPECT_EQ(s.eventCount, extra == 0 ? 1 : 0);
+  }
+  PlatformForgetReportedFiles();
 
   const auto cwd = std::filesystem::current_path();
   std::filesystem::current_path(dir);

@@ -150,6 +150,15 @@ TEST_F(WaveReader, OtherTagsKeepTheirExtraBytes) {
   const uint8_t* extra = reinterpret_cast<const uint8_t*>(g_waveFormat) + sizeof(WaveFormatEx);
   EXPECT_EQ(extra[0], 0xAB);
   EXPECT_EQ(extra[1], 0xCD);
+  WaveClose();
+
+  // A 16-byte chunk has no extra-size word: the next chunk's id is not taken for one.
+  spec.fmtSize = 16;
+  spec.fmtExtra.clear();
+  ASSERT_TRUE(WaveOpen(Write(MakeWave(spec)).c_str()));
+  EXPECT_EQ(g_waveFormat->formatTag, 2);
+  EXPECT_EQ(g_waveFormat->cbSize, 0);
+  EXPECT_EQ(g_waveDataChunk.cksize, 8u);
 }
 
 TEST_F(WaveReader, RefusesDamagedFiles) {

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "StageCheck.h"
+#include "enemy/StageScript.h"
+#include "platform/Platform.h"
 #include "world/SpriteTable.h"
 
 int main(int argc, char** argv) {
@@ -15,17 +17,14 @@ int main(int argc, char** argv) {
   InitGameTables();
   int bad = 0;
   for (int i = 1; i < argc; ++i) {
-    std::FILE* f = std::fopen(argv[i], "rb");
-    if (!f) {
-      std::fprintf(stderr, "%s: cannot be opened\n", argv[i]);
+    // The game's own guard: only a regular file of a size a stage can have.
+    std::vector<uint8_t> bytes;
+    const char* why = nullptr;
+    if (!PlatformReadWholeFile(argv[i], kStageFileMaxBytes, &bytes, &why)) {
+      std::fprintf(stderr, "%s: %s\n", argv[i], why);
       ++bad;
       continue;
     }
-    std::vector<uint8_t> bytes;
-    uint8_t chunk[4096];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof(chunk), f)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
-    std::fclose(f);
     const std::vector<StageProblem> problems = CheckStageBytes(bytes.data(), bytes.size());
     for (const StageProblem& p : problems) std::printf("%s:%d: %s\n", argv[i], p.line, p.message.c_str());
     if (!problems.empty()) ++bad;

@@ -64,7 +64,7 @@ void SeedRandomWalk(uint32_t milliseconds) {
 }
 
 bool LoadRandomTable() {
-  std::FILE* f = PlatformOpenFile("rndtbl.dat", "rb");
+  std::FILE* f = PlatformOpenFileForReading("rndtbl.dat");
   if (!f) {
     PlatformMessageBox("乱数テーブルが見つかりません", "error", MessageBoxOk);
     return false;

@@ -20,8 +20,8 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
-#include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -456,7 +456,13 @@ int Usage() {
 
 std::vector<std::string> ReadGameList(const std::string& list) {
   std::vector<std::string> out;
-  std::ifstream f(list);
+  std::vector<uint8_t> bytes;
+  const char* why = nullptr;
+  if (!PlatformReadWholeFile(list.c_str(), 1u << 20, &bytes, &why)) {
+    std::fprintf(stderr, "wexla-bench: %s: %s\n", list.c_str(), why);
+    return out;
+  }
+  std::istringstream f(std::string(bytes.begin(), bytes.end()));
   std::string line;
   while (std::getline(f, line)) {
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();

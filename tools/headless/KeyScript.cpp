@@ -1,10 +1,15 @@
 #include "tools/headless/KeyScript.h"
 
+#include <cstdint>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
+#include "platform/Platform.h"
+
 namespace {
+// A line a frame for a game of several hours stays far below this.
+constexpr uint64_t kMaxScriptBytes = 64u << 20;
+
 const char* const kKeyNames[ScriptKeyCount] = {"Left", "Right", "Up", "Down", "Z",   "X", "C",
                                                "V",    "B",     "N",  "M",    "Esc", "T", "Space"};
 }
@@ -53,14 +58,13 @@ bool KeyScript::Parse(const std::string& text, std::string* error) {
 }
 
 bool KeyScript::Load(const std::string& path, std::string* error) {
-  std::ifstream f(path, std::ios::binary);
-  if (!f) {
-    *error = "cannot read " + path;
+  std::vector<uint8_t> bytes;
+  const char* why = nullptr;
+  if (!PlatformReadWholeFile(path.c_str(), kMaxScriptBytes, &bytes, &why)) {
+    *error = "cannot read " + path + ": " + why;
     return false;
   }
-  std::stringstream ss;
-  ss << f.rdbuf();
-  return Parse(ss.str(), error);
+  return Parse(std::string(bytes.begin(), bytes.end()), error);
 }
 
 unsigned KeyScript::KeysAt(long frame) const {
