@@ -136,7 +136,7 @@ void DecodeHighScores(const std::vector<uint8_t>& bytes) {
   }
 }
 
-// Steps 1 and 2 of load-or-create: Good only when every record was read; a longer file's tail
+// Reading at start-up: Good only when every record was read; a longer file's tail
 // is ignored.
 ReadResult ReadSettingsFile(const SettingsFile& file, std::vector<uint8_t>* bytes) {
   if (!PlatformFileExists(file.path)) {
@@ -159,7 +159,7 @@ ReadResult ReadSettingsFile(const SettingsFile& file, std::vector<uint8_t>* byte
   return ReadResult::Good;
 }
 
-// Step 4, only for a missing file, through the same temporary file as every rewrite, so a
+// Creation, only for a missing file, through the same temporary file as every rewrite, so a
 // failed write leaves no partial file behind. A file that could not be made or put in place is
 // "not created"; one whose bytes did not all go out "ended abnormally".
 void CreateSettingsFile(const SettingsFile& file, const std::vector<uint8_t>& bytes) {
