@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "app/FrameLoop.h"
 #include "enemy/Enemy.h"
 #include "enemy/EnemyCatalogue.h"
 #include "enemy/StageScript.h"
@@ -12,6 +13,11 @@
 #include "world/GameWorld.h"
 #include "world/MathUtil.h"
 #include "world/Random.h"
+
+int D() { return g_difficulty; }
+float Df() { return static_cast<float>(g_difficulty); }
+float B() { return g_bulletSpeedBase; }
+float F(int v) { return static_cast<float>(v); }
 
 float AngleFromTo(float px, float py, float qx, float qy) { return Atan2Deg(py - qy, qx - px); }
 
@@ -179,6 +185,11 @@ void ShotOriginOf(const Enemy* e, int launcher, float* outX, float* outY, float*
     return;
   }
   ComputeShotOrigin(outX, outY, outAngle, e->launchers[launcher]);
+}
+
+void LauncherPosition(const Enemy* e, int launcher, float* outX, float* outY) {
+  float unused = 0;
+  ShotOriginOf(e, launcher, outX, outY, &unused);
 }
 
 void SpawnEnemyParts(GameWorld* world, Enemy* e, const char* digits) {
