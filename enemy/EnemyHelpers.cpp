@@ -27,11 +27,6 @@ float AngleToPlayer(const GameWorld* world, float x, float y) {
 
 float AngleFromEnemyToPlayer(const GameWorld* world, const Enemy* e) { return AngleToPlayer(world, e->x, e->y); }
 
-float AngleFromLauncherToPlayer(const GameWorld* world, const Enemy* e, int launcher) {
-  if (launcher < 0 || launcher >= e->launcherCount) return AngleFromEnemyToPlayer(world, e);
-  return AngleToPlayer(world, e->launchers[launcher].x, e->launchers[launcher].y);
-}
-
 float DistanceToPlayer(const GameWorld* world, float x, float y) {
   return Hypot(world->player.x - x, world->player.y - y);
 }
@@ -55,8 +50,6 @@ float RingAngleFloat(float start, int i, int n) {
 }
 
 int RingStep(int n) { return n < 1 ? 0 : 360 / n; }
-
-float RingStepFloat(int n) { return n < 1 ? 0.0f : 360.0f / static_cast<float>(n); }
 
 bool FireGateEvery(int frame, int period) { return period >= 1 && frame % period == 0; }
 

@@ -25,10 +25,9 @@ float F(int v);  // v as a float
 
 // The angle from P to Q: Atan2Deg(P.y - Q.y, Q.x - P.x), 90 pointing up the screen.
 float AngleFromTo(float px, float py, float qx, float qy);
-// From a point, from the enemy's body, and from one of its launch points to the player.
+// From a point and from the enemy's body to the player, and the distance from a point.
 float AngleToPlayer(const GameWorld* world, float x, float y);
 float AngleFromEnemyToPlayer(const GameWorld* world, const Enemy* e);
-float AngleFromLauncherToPlayer(const GameWorld* world, const Enemy* e, int launcher);
 float DistanceToPlayer(const GameWorld* world, float x, float y);
 
 // ---- Fan and ring angles ---------------------------------------------------------------------
@@ -49,8 +48,6 @@ float RingAngle(float start, int i, int n);
 float RingAngleFloat(float start, int i, int n);
 // The angle between neighbours of an n-bullet ring: 360 / n truncated. n < 1 gives 0.
 int RingStep(int n);
-// The same in float: 360 / (float)n. n < 1 gives 0.
-float RingStepFloat(int n);
 
 // ---- Fire gates (all false for a period below 1: a register left at 0 fires nothing) ---------
 
