@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "app/FrameLoop.h"
 #include "enemy/Enemy.h"
 #include "enemy/EnemyDispatch.h"
 #include "enemy/EnemyHelpers.h"
@@ -15,11 +14,6 @@ namespace {
 
 // The charge bullet register of set-up 2 holds this while there is none.
 constexpr int kNoChargeBullet = BulletIdNone;
-
-int D() { return g_difficulty; }
-float B() { return g_bulletSpeedBase; }
-float Df() { return static_cast<float>(g_difficulty); }
-float F(int v) { return static_cast<float>(v); }
 
 // ---- Type 0: phase entries -------------------------------------------------------------------
 

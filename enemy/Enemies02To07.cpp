@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "app/FrameLoop.h"
 #include "enemy/Enemy.h"
 #include "enemy/EnemyDispatch.h"
 #include "enemy/EnemyHelpers.h"
@@ -12,17 +11,6 @@
 #include "world/Random.h"
 
 namespace {
-
-int D() { return g_difficulty; }
-float B() { return g_bulletSpeedBase; }
-float Df() { return static_cast<float>(g_difficulty); }
-float F(int v) { return static_cast<float>(v); }
-
-// Launch point i's position (the body's when the point does not exist).
-void LauncherAt(const Enemy* e, int i, float* x, float* y) {
-  float a = 0;
-  ShotOriginOf(e, i, x, y, &a);
-}
 
 // ---- Type 3: the homing turn -------------------------------------------------------------------
 
@@ -196,7 +184,7 @@ void UpdateEnemy3Attack(GameWorld* world, Enemy* e) {
   // Each side fans from the nose around to its own wing.
   for (int s = 0; s < 2; ++s) {
     float px = 0, py = 0;
-    LauncherAt(e, s, &px, &py);
+    LauncherPosition(e, s, &px, &py);
     for (int j = 0; j < r[1]; ++j) {
       const float angle = e->facing + F(90 * (1 - 2 * s) * j) / F(MaxInt(r[1] - 1, 1));
       EnemyBullet* b = SpawnEnemyBullet(world, 20, BulletFaceMotion, px, py, angle, B(), 0.56f, 0.56f);
@@ -259,7 +247,7 @@ void UpdateEnemy4Attack(GameWorld* world, Enemy* e) {
     const int k = pf / r[2];
     const int side = ((k + (e->x < 180.0f)) % 2) + 1;
     float px = 0, py = 0;
-    LauncherAt(e, side, &px, &py);
+    LauncherPosition(e, side, &px, &py);
     const float w = MaxFloat(3.8f - 2.0f * F(r[1]), 2.3f);
     for (int j = 0; j < r[1]; ++j) {
       const float angle = e->facing + 270.0f + F(2 * j - (r[1] - 1)) * w;
@@ -276,7 +264,7 @@ void UpdateEnemy4Attack(GameWorld* world, Enemy* e) {
     const int g = RingStep(r[5]);
     const float a0 = AngleFromEnemyToPlayer(world, e) + F((d > 3) * (k % 2) * g / 2);
     float px = 0, py = 0;
-    LauncherAt(e, 0, &px, &py);
+    LauncherPosition(e, 0, &px, &py);
     for (int i = 0; i < r[5]; ++i) {
       SpawnEnemyBullet(world, 69, BulletFaceMotion, px, py, a0 + F(i * g), B(), 0.63f, 0.63f);
     }

@@ -13,11 +13,6 @@
 
 namespace {
 
-int D() { return g_difficulty; }
-float B() { return g_bulletSpeedBase; }
-float Df() { return static_cast<float>(g_difficulty); }
-float F(int v) { return static_cast<float>(v); }
-
 int SaturateToInt(int64_t v) {
   if (v > INT32_MAX) return INT32_MAX;
   if (v < INT32_MIN) return INT32_MIN;

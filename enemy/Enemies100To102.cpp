@@ -17,8 +17,6 @@
 
 namespace {
 
-float F(int v) { return static_cast<float>(v); }
-
 // The constants of SpringEnemyTowardPoint.
 struct PodSpring {
   float factor, base, cap, damping;

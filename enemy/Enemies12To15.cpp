@@ -20,17 +20,9 @@ constexpr int kCarrierDroneType = 15;
 constexpr int kNoCarriedBullet = BulletIdNone;  // 2048: make one in the next attack
 constexpr int kBulletThrown = BulletIdNone + 1;  // 2049: thrown, never carries another
 
-float D() { return static_cast<float>(g_difficulty); }
-
 // ---- Type 12: heavy gunship ------------------------------------------------------------------
 
 constexpr int kGunshipBarrels[2] = {2, 3};
-
-float AngleFromMuzzleToPlayer(const GameWorld* world, const Enemy* e, int launcher) {
-  float mx = 0, my = 0, ma = 0;
-  ShotOriginOf(e, launcher, &mx, &my, &ma);
-  return AngleToPlayer(world, mx, my);
-}
 
 // Phases 1, 2 and 4 share one volley clock: volleys, spacing, first delay and a tail.
 bool GunshipVolleysDone(const Enemy* e) {
@@ -47,7 +39,7 @@ void UpdateEnemy12Behaviour(GameWorld* world, Enemy* e) {
         r[0] = 10 * d + 32;
         r[1] = 2 * MaxInt(d - 3, 0) + 1;
         r[2] = MaxInt(8 - d / 2, 1);
-        for (int b : kGunshipBarrels) e->launchers[b].aimAngle = AngleFromMuzzleToPlayer(world, e, b);
+        for (int b : kGunshipBarrels) e->launchers[b].aimAngle = AngleFromShotOriginToPlayer(world, e, b);
       }
       if (BrakeEnemyBelow(e, 0.95f, 1.0f)) {
         e->SetVelocityPolar(e->direction, 0.0f);
@@ -95,7 +87,7 @@ void UpdateEnemy12Behaviour(GameWorld* world, Enemy* e) {
   // The barrels track the player in every phase, also while they hold fire.
   for (int b : kGunshipBarrels) {
     EnemyLauncher& l = e->launchers[b];
-    l.aimAngle = TurnAngleToward(l.aimAngle, AngleFromMuzzleToPlayer(world, e, b), 2.0f);
+    l.aimAngle = TurnAngleToward(l.aimAngle, AngleFromShotOriginToPlayer(world, e, b), 2.0f);
   }
 }
 
@@ -122,13 +114,13 @@ void FireGunshipOrbitVolley(GameWorld* world, Enemy* e, bool hexagon) {
   const float a = AngleFromEnemyToPlayer(world, e) + spread - 15.0f - static_cast<float>(3 * d);
   const float p = RandomFloat(360.0f);
   const float side = RandomSignFloat();
-  const float magnitude = RandomFloat(1.0f + 0.3f * D());
-  e->floatRegs[0] = (2.0f + 0.7f * D() + magnitude) * side;
+  const float magnitude = RandomFloat(1.0f + 0.3f * Df());
+  e->floatRegs[0] = (2.0f + 0.7f * Df() + magnitude) * side;
   const float speed = 0.4f * g_bulletSpeedBase;
   for (int i = 0; i < 3; ++i) {
     for (int s = 0; s < (hexagon ? 2 : 1); ++s) {
       EnemyBullet* q =
-          SpawnEnemyBullet(world, 52 + s, BulletFaceOrbit, ox, oy, a, speed, (hexagon ? 0.6f : 0.7f) + 0.1f * D(), 0.7f);
+          SpawnEnemyBullet(world, 52 + s, BulletFaceOrbit, ox, oy, a, speed, (hexagon ? 0.6f : 0.7f) + 0.1f * Df(), 0.7f);
       if (!q) continue;
       q->orbitAngle = hexagon ? NormalizeAngle(static_cast<float>((s + 2 * i) * 60) + p)
                               : NormalizeAngle(static_cast<float>(120 * i) + p);
@@ -143,7 +135,7 @@ void LaunchGunshipDrone(GameWorld* world, Enemy* e) {
   float ox = 0, oy = 0, unused = 0;
   ShotOriginOf(e, 0, &ox, &oy, &unused);
   LaunchEnemy(world, kGunshipDroneType, ox, oy, e->facing + 180.0f + e->floatRegs[0] * e->floatRegs[1],
-              0.5f * D() + 6.0f);
+              0.5f * Df() + 6.0f);
   e->floatRegs[1] = -e->floatRegs[1];
   e->floatRegs[0] += 3.0f;
 }
@@ -221,7 +213,7 @@ void StartCarrierHomingPoint(GameWorld* world, Enemy* e) {
   f[0] = e->x + px;
   f[1] = e->y + py;
   f[2] = h;
-  f[3] = 1.5f + 0.4f * D();
+  f[3] = 1.5f + 0.4f * Df();
   f[4] = 8.0f;
   const float decay = RandomFloat(0.12f);
   f[5] = 0.94f + decay;
@@ -276,7 +268,7 @@ void UpdateEnemy14Attack(GameWorld* world, Enemy* e) {
     float ox = 0, oy = 0, unused = 0;
     ShotOriginOf(e, 0, &ox, &oy, &unused);
     const int n = r[1];
-    const float s = 0.6f - 0.012f * D();
+    const float s = 0.6f - 0.012f * Df();
     for (int i = 0; i < n; ++i) SpawnEnemyBullet(world, 118, BulletFaceSpin, ox, oy, RingAngle(a0, i, n),
                                                  g_bulletSpeedBase, s, s);
     r[3] = 0;
@@ -302,7 +294,7 @@ void UpdateEnemy15Behaviour(GameWorld* world, Enemy* e) {
     e->intRegs[0] = kNoCarriedBullet;
     if (f[0] == 0.0f && f[1] == 0.0f) {
       f[0] = 30.0f + RandomFloat(300.0f);
-      f[1] = 30.0f + RandomFloat(MinFloat(40.0f * D() + 200.0f, 420.0f));
+      f[1] = 30.0f + RandomFloat(MinFloat(40.0f * Df() + 200.0f, 420.0f));
     }
   }
   if (e->phaseFrames < 240) {
@@ -344,7 +336,7 @@ void UpdateEnemy15Attack(GameWorld* world, Enemy* e) {
     return;
   }
   const float aim = AngleToPlayer(world, q->x, q->y);
-  if (q->baseScaleX < 1.4f + 0.14f * D()) {
+  if (q->baseScaleX < 1.4f + 0.14f * Df()) {
     // Added term by term, the constant first: the sums round differently otherwise.
     const float grow = 0.005f * static_cast<float>(d);
     q->SetBulletBaseScale(q->baseScaleX + 0.006f + grow, q->baseScaleY + 0.006f + grow);

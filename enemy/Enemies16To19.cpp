@@ -13,17 +13,6 @@
 
 namespace {
 
-// Facing mode 0: the bullet keeps the facing of its launch angle.
-constexpr int kFaceLaunchAngle = 0;
-
-float D() { return static_cast<float>(g_difficulty); }
-float B() { return g_bulletSpeedBase; }
-
-void LauncherPosition(const Enemy* e, int launcher, float* x, float* y) {
-  float unused = 0;
-  ShotOriginOf(e, launcher, x, y, &unused);
-}
-
 // ---- Type 16: fighter ------------------------------------------------------------------------
 
 constexpr int kFighterWaypoints = 5;
@@ -81,8 +70,8 @@ void UpdateEnemy16Behaviour(GameWorld* world, Enemy* e) {
       if (e->phaseFrames == 1) {
         r[0] = MaxInt(24 - 3 * d, 1);
         r[1] = d * MinInt(d, 4) + 3 + (d > 3) * (d - 2) * (d - 1);
-        f[0] = MaxFloat(0.4f - 0.03f * D(), 0.2f);
-        f[1] = 0.02f * D() + 0.45f;
+        f[0] = MaxFloat(0.4f - 0.03f * Df(), 0.2f);
+        f[1] = 0.02f * Df() + 0.45f;
         // A float quotient: the spreads 13.85 and 77.14 degrees are the game's own values.
         f[2] = 180.0f - 2160.0f / static_cast<float>(d * MaxInt(d - 2, 0) + 13);
       }
@@ -97,7 +86,7 @@ void UpdateEnemy16Behaviour(GameWorld* world, Enemy* e) {
 void FireFighterChevron(GameWorld* world, Enemy* e, float ox, float oy) {
   const int* r = e->intRegs;
   const int rows = r[1];
-  const float s = MinFloat(0.1f * D(), 0.7f);
+  const float s = MinFloat(0.1f * Df(), 0.7f);
   const int w = 7 * rows + 13;
   const int m = MaxInt(r[0] + rows - 1, 1);
   const int m1 = MaxInt(rows - 1, 1);
@@ -130,7 +119,7 @@ void UpdateEnemy16Attack(GameWorld* world, Enemy* e) {
       if (!FireGateEvery(e->phaseFrames, r[2])) break;
       for (int i = 0; i < r[1]; ++i) {
         const float angle = e->facing + static_cast<float>(24 * (2 * i - (r[1] - 1)) / MaxInt(d - 1, 1));
-        SpawnEnemyBullet(world, 24, kFaceLaunchAngle, ox, oy, angle, 0.7f * B(), 0.8f + 0.04f * D(), 0.5f);
+        SpawnEnemyBullet(world, 24, kFaceLaunchAngle, ox, oy, angle, 0.7f * B(), 0.8f + 0.04f * Df(), 0.5f);
       }
       break;
     case 2:
@@ -226,7 +215,7 @@ void UpdateEnemy17Behaviour(GameWorld* world, Enemy* e) {
       if (e->phaseFrames == 1) {
         r[1] = 200 / (d + 2 + 4 * (d > 4) * (d - 4)) - 2 * d;
         r[2] = 0;
-        f[1] = MinFloat(3.0f * D() + 6.0f, 60.0f);
+        f[1] = MinFloat(3.0f * Df() + 6.0f, 60.0f);
         // Toward the point (360 - x, 0) on the top edge, mirrored about the centre line.
         const float toward = Atan2Deg(e->y, 360.0f - 2.0f * e->x);
         const float jitter = RandomFloat(8.0f);
@@ -255,7 +244,7 @@ void UpdateEnemy17Attack(GameWorld* world, Enemy* e) {
       LauncherPosition(e, i, &lx, &ly);
       // Aimed from each launcher at difficulty 0, turning toward a parallel wall as D rises.
       const float ai = AngleToPlayer(world, lx, ly);
-      const float angle = TurnAngleToward(ai, a, AngleDistance(a, ai) * D() * 0.12f);
+      const float angle = TurnAngleToward(ai, a, AngleDistance(a, ai) * Df() * 0.12f);
       EnemyBullet* q = SpawnEnemyBullet(world, type, BulletFaceSpin, lx, ly, angle, B(), 0.5f, 0.5f);
       if (q) q->spinStep = spin;
     }
@@ -360,7 +349,7 @@ void UpdateEnemy18Attack(GameWorld* world, Enemy* e) {
   float ox = 0, oy = 0;
   LauncherPosition(e, 0, &ox, &oy);
   const float a = AngleFromEnemyToPlayer(world, e);
-  const float sx = 0.35f + 0.01f * D();
+  const float sx = 0.35f + 0.01f * Df();
   const float sy = 0.97f * sx;
   const int first = MaxInt(10 - r[1] / 2, 4);
   for (int i = 0; i < r[1]; ++i)
@@ -431,7 +420,7 @@ void UpdateEnemy19Behaviour(GameWorld* world, Enemy* e) {
 // From each barrel n bullets at one point that fan out in depth by their accelerations.
 void FireGunStrings(GameWorld* world, Enemy* e, int n) {
   const int d = g_difficulty;
-  const float sc = 0.5f + 0.03f * D();
+  const float sc = 0.5f + 0.03f * Df();
   const int k = d - 2 * (d < 3) * (3 - d);
   for (int b : kGunBarrels) {
     float ox = 0, oy = 0, aim = 0;

@@ -14,18 +14,7 @@
 
 namespace {
 
-// Facing mode 0: the bullet keeps the facing of its launch angle.
-constexpr int kFaceLaunchAngle = 0;
 constexpr int kCarrierDroneType = 21;
-
-float D() { return static_cast<float>(g_difficulty); }
-float B() { return g_bulletSpeedBase; }
-float F(int v) { return static_cast<float>(v); }
-
-void LauncherPosition(const Enemy* e, int launcher, float* x, float* y) {
-  float unused = 0;
-  ShotOriginOf(e, launcher, x, y, &unused);
-}
 
 // Type 20 has no bodies: it drifts on its spawn velocity and options cannot lock onto it.
 
@@ -46,7 +35,7 @@ void UpdateEnemy21Behaviour(GameWorld* world, Enemy* e) {
 
 // ---- Type 22: drone carrier ------------------------------------------------------------------
 
-void TurnCarrierRate(Enemy* e) { e->floatRegs[0] = e->floatRegs[0] * 0.98f + 0.08f + 0.023f * D(); }
+void TurnCarrierRate(Enemy* e) { e->floatRegs[0] = e->floatRegs[0] * 0.98f + 0.08f + 0.023f * Df(); }
 
 void HomeCarrier(Enemy* e, float target, float speed) {
   e->SetVelocityPolar(TurnAngleToward(e->direction, target, e->floatRegs[0]), speed);
@@ -114,8 +103,8 @@ void LaunchCarrierDrone(GameWorld* world, Enemy* e) {
 void FireCarrierColumns(GameWorld* world, Enemy* e) {
   int* r = e->intRegs;
   r[6] -= 1;
-  const float h = MaxFloat(2.1f * D() - 5.0f, 0.0f);
-  const float sc = 0.34f + 0.02f * D();
+  const float h = MaxFloat(2.1f * Df() - 5.0f, 0.0f);
+  const float sc = 0.34f + 0.02f * Df();
   while (r[5] <= r[2] && r[6] <= 0) {
     const int corner = r[7] + 1;
     float ox = 0, oy = 0;
@@ -167,7 +156,7 @@ void UpdateEnemy23Behaviour(GameWorld* world, Enemy* e) {
         r[6] = MaxInt(2 * d - 8, 1);
         r[7] = MinInt(d + 1, 6);
         r[8] = 0;
-        f[2] = ClampFloat(1.6f * D() - 4.2f, 0.0f, 2.2f);
+        f[2] = ClampFloat(1.6f * Df() - 4.2f, 0.0f, 2.2f);
       }
       AimShipBarrels(world, e);
       if (e->phaseFrames > 32) e->SetEnemyPhase(1);
@@ -202,7 +191,7 @@ void UpdateEnemy23Behaviour(GameWorld* world, Enemy* e) {
 // Pulsing fans from the two side points, the middle of each fan fastest.
 void FireShipFans(GameWorld* world, Enemy* e) {
   const int n = e->intRegs[2];
-  const float w = 12.0f - 0.8f * D();
+  const float w = 12.0f - 0.8f * Df();
   for (int l = 1; l <= 2; ++l) {
     float ox = 0, oy = 0;
     LauncherPosition(e, l, &ox, &oy);
@@ -238,7 +227,7 @@ void FireShipRing(GameWorld* world, Enemy* e) {
   const int gap = (g_difficulty <= 3 || (e->age / r[1]) % 2 == 0) ? 1 : 0;
   // Both quotients are integers, truncated: a ring of 14 lies at 0, 25, 51, ... with a gap of 12.
   const float a = AngleFromEnemyToPlayer(world, e) + F(gap * 180 / n);
-  const float sx = 0.6f + 0.03f * D();
+  const float sx = 0.6f + 0.03f * Df();
   for (int i = 0; i < n; ++i) {
     EnemyBullet* q = SpawnEnemyBullet(world, 8, kFaceLaunchAngle, ox, oy, RingAngle(a, i, n), 2.4f * B(), sx, 0.8f);
     if (!q) continue;
@@ -275,7 +264,7 @@ void UpdateEnemy24Behaviour(GameWorld* world, Enemy* e) {
     r[0] = d + (d > 3) * (d - 3) * (d - 2);
     r[1] = MaxInt(12 - d - (d > 3) * (d - 3), 1);
     r[2] = ((3 * d + 100) * 16) / (6 * MinInt(d, 4) + d + 16);
-    f[0] = MaxFloat(3.0f * D() - 4.5f, 0.0f);
+    f[0] = MaxFloat(3.0f * Df() - 4.5f, 0.0f);
     r[3] = MaxInt(2 * d - 2 + 2 * (d > 4), 1);
     r[4] = (r[3] + 60) / r[3];
     r[5] = (d > 4) * (d - 4) + 1;
@@ -312,7 +301,7 @@ void FireGunshipBolt(GameWorld* world, Enemy* e) {
   const float spread = RandomFloat(e->floatRegs[0]);
   const float a = aim + side * spread;
   const int type = 9 - RandomInt(2);
-  const float sc = 0.78f + 0.06f * D();
+  const float sc = 0.78f + 0.06f * Df();
   EnemyBullet* q = SpawnEnemyBullet(world, type, BulletFaceMotion, ox, oy, a, 0.0f, sc, sc);
   SetBulletAccelAt(q, a, 0.12f, 1.014f, 0.985f, 3.6f);
 }

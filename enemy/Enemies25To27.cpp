@@ -13,22 +13,11 @@
 
 namespace {
 
-// Facing mode 0: the bullet keeps the facing it was given.
-constexpr int kFaceLaunchAngle = 0;
 constexpr int kMineType = 26;
 
 // The mine's carried-bullet register: an id 0..2047, or one of these.
 constexpr int kNoCarriedBullet = BulletIdNone;   // 2048: make one in the next attack
 constexpr int kBulletUnheld = BulletIdNone + 1;  // 2049: no id was free, never makes another
-
-float D() { return static_cast<float>(g_difficulty); }
-float B() { return g_bulletSpeedBase; }
-float F(int v) { return static_cast<float>(v); }
-
-void LauncherPosition(const Enemy* e, int launcher, float* x, float* y) {
-  float unused = 0;
-  ShotOriginOf(e, launcher, x, y, &unused);
-}
 
 // ---- Type 25: mine layer ---------------------------------------------------------------------
 
@@ -104,8 +93,8 @@ void UpdateEnemy26Behaviour(GameWorld* world, Enemy* e) {
     const float side = RandomSignFloat();
     const float spin = RandomFloat(16.0f);
     f[0] = side * (12.0f + spin);
-    f[1] = 0.09f + 0.001f * D();
-    f[2] = 0.8f - 0.002f * D();
+    f[1] = 0.09f + 0.001f * Df();
+    f[2] = 0.8f - 0.002f * Df();
     r[0] = kNoCarriedBullet;
     r[1] = RandomInt(12);
     r[2] = static_cast<int32_t>(kMineColours[r[1]]);
@@ -171,7 +160,7 @@ void SetUpFourBarrelGunship(GameWorld* world, Enemy* e) {
   r[13] = d + (d > 3);
   r[14] = 2 * (d - 3) * (d > 3) + 3;
   // Negative at difficulties 6 and 7: barrel 3 then aims clockwise of the nose.
-  f[0] = 270.0f / (1.8f * D() + 3.0f) - F(2 * d - 5) * 3.6f;
+  f[0] = 270.0f / (1.8f * Df() + 3.0f) - F(2 * d - 5) * 3.6f;
   f[1] = F((12 * (d > 6) + 6 * r[1] + 24) / r[1]);
   // Float quotients (16.33, 9.78, 25.67, 30.33, 21.8, 14.67, 13.71 degrees): the game's own values.
   f[2] = F(16 * (d > 5) + 7 * r[2] + 12) / F(r[2]);
@@ -221,7 +210,7 @@ void UpdateEnemy27Behaviour(GameWorld* world, Enemy* e) {
 // Accelerating fans from the four barrels: barrels 1 and 2 share one count and spacing, 3 and 4
 // another.
 void FireGunshipBarrelFans(GameWorld* world, Enemy* e) {
-  const float accelFactor = 1.006f + 0.001f * D();
+  const float accelFactor = 1.006f + 0.001f * Df();
   for (int b : kGunshipBarrels) {
     const int k = (b - 1) / 2;
     const int n = e->intRegs[1 + k];

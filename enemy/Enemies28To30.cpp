@@ -18,20 +18,6 @@
 
 namespace {
 
-// Facing mode 0: the bullet keeps the facing of its launch angle.
-constexpr int kFaceLaunchAngle = 0;
-// A fire gate that only its period and delay close.
-constexpr int kNoVolleyLimit = INT32_MAX;
-
-float F(int v) { return static_cast<float>(v); }
-float D() { return static_cast<float>(g_difficulty); }
-float B() { return g_bulletSpeedBase; }
-
-void LauncherPosition(const Enemy* e, int launcher, float* x, float* y) {
-  float unused = 0;
-  ShotOriginOf(e, launcher, x, y, &unused);
-}
-
 // ---- Type 28: diving gunship -----------------------------------------------------------------
 
 constexpr int kDiveFrame = 300;
@@ -72,7 +58,7 @@ void UpdateEnemy28Behaviour(GameWorld* world, Enemy* e) {
 void FireGunshipSideShot(GameWorld* world, Enemy* e, int side) {
   float ox = 0, oy = 0;
   LauncherPosition(e, side + 1, &ox, &oy);
-  const float w = MinFloat(1.6f * D() + 4.0f, 60.0f);
+  const float w = MinFloat(1.6f * Df() + 4.0f, 60.0f);
   const float a = AngleFromEnemyToPlayer(world, e);
   const float spread = RandomFloat(w);
   EnemyBullet* b = SpawnEnemyBullet(world, 9, BulletFaceSpin, ox, oy, a + spread - w / 2.0f, 2.0f, 0.35f, 0.42f);
@@ -201,8 +187,8 @@ void UpdateEnemy29Behaviour(GameWorld* world, Enemy* e) {
     for (int i = 0; i < kPodCount; ++i) r[8 + i] = -1;
     r[14] = d + 1;
     const float sign = RandomSignFloat();
-    f[0] = (0.3f + 0.024f * D()) * sign;
-    f[1] = (0.005f + 0.0011f * D()) * SignFloat(f[0]);
+    f[0] = (0.3f + 0.024f * Df()) * sign;
+    f[1] = (0.005f + 0.0011f * Df()) * SignFloat(f[0]);
     e->facing = RandomFloat(360.0f);
     SetUpPods(world, e);
   }
@@ -232,7 +218,7 @@ void FireSlotBurst(GameWorld* world, Enemy* e, int slot) {
   const int n = e->intRegs[4];
   float ox = 0, oy = 0;
   LauncherPosition(e, slot + 1, &ox, &oy);
-  const float w = 1.8f * D();
+  const float w = 1.8f * Df();
   for (int j = 0; j < n; ++j) {
     const float spread = RandomFloat(2.0f * w);
     const float angle = e->facing + 60.0f * F(slot) + F(2 * j - (n - 1)) * 8.0f + spread - w;

@@ -17,20 +17,6 @@
 
 namespace {
 
-// Facing mode 0: the bullet keeps the facing of its launch angle.
-constexpr int kFaceLaunchAngle = 0;
-// A fire gate that only its period and delay close.
-constexpr int kNoVolleyLimit = INT32_MAX;
-
-float F(int v) { return static_cast<float>(v); }
-float D() { return static_cast<float>(g_difficulty); }
-float B() { return g_bulletSpeedBase; }
-
-void LauncherPosition(const Enemy* e, int launcher, float* x, float* y) {
-  float unused = 0;
-  ShotOriginOf(e, launcher, x, y, &unused);
-}
-
 // (ax, ay) = polar(angle away from the player, g); velocity = (k vx + ax, k vy - |ay|): it
 // backs away from the player and always climbs.
 void ClimbAwayFromPlayer(const GameWorld* world, Enemy* e, float g, float k) {
@@ -207,16 +193,16 @@ void FirePlatformSpray(GameWorld* world, Enemy* e) {
   if (!b) return;
   b->accelFactor = 1.01f;
   b->friction = 0.96f;
-  b->SetBulletAccelPolar(e->facing + curl - 20.0f, 0.04f + 0.0033f * D());
+  b->SetBulletAccelPolar(e->facing + curl - 20.0f, 0.04f + 0.0033f * Df());
   b->stretch = F(26 / (g_difficulty + 4));  // an integer quotient: 3, 3, 2, 2, 2 at difficulties 3 to 7
 }
 
 void FirePlatformSweepShot(GameWorld* world, Enemy* e) {
   float ox = 0, oy = 0, a = 0;
   ShotOriginOf(e, 0, &ox, &oy, &a);
-  const float s = 0.65f + 0.03f * D();
+  const float s = 0.65f + 0.03f * Df();
   EnemyBullet* b = SpawnEnemyBullet(world, 10, kFaceLaunchAngle, ox, oy, a, 0.0f, s, 0.88f * s);
-  SetBulletAccelMotion(b, 0.18f + 0.01f * D(), 1.0f, 0.988f, 7.3f);
+  SetBulletAccelMotion(b, 0.18f + 0.01f * Df(), 1.0f, 0.988f, 7.3f);
   if (b) SetBulletPlainTrail(b, b->type + 160, 3, MaxInt(18 - 2 * g_difficulty, 6), 0.3f, 0.3f);
 }
 
@@ -298,7 +284,7 @@ void FireSpiral(GameWorld* world, Enemy* e) {
   const float sign = RandomSignFloat();
   const float rate = RandomFloat(1.4f);
   const float turn = sign * (5.0f + rate);
-  const float growth = 0.4f + 0.11f * D();
+  const float growth = 0.4f + 0.11f * Df();
   for (int k = 0; k < kRingPoints; ++k) {
     float px = 0, py = 0;
     LauncherPosition(e, kRingPointFirst + k, &px, &py);
@@ -339,7 +325,7 @@ void FireCluster(GameWorld* world, Enemy* e, int tier, int v, int point) {
     b->orbitAngleVelFactor = 1.0f;
     b->accelFactor = 1.012f;
     b->friction = 0.965f;
-    b->SetBulletAccelPolar(pull, 0.027f + 0.0019f * D());
+    b->SetBulletAccelPolar(pull, 0.027f + 0.0019f * Df());
   }
 }
 

@@ -3,7 +3,6 @@
 // rings and a fan; it switches its parts on during its first spread and takes them along when
 // it leaves at age 1500.
 
-#include "app/FrameLoop.h"
 #include "enemy/Enemy.h"
 #include "enemy/EnemyDispatch.h"
 #include "enemy/EnemyHelpers.h"
@@ -13,11 +12,6 @@
 #include "world/Random.h"
 
 namespace {
-
-int D() { return g_difficulty; }
-float Df() { return static_cast<float>(g_difficulty); }
-float B() { return g_bulletSpeedBase; }
-float F(int v) { return static_cast<float>(v); }
 
 // ---- Type 64: the ship -----------------------------------------------------------------------
 

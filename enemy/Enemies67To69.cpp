@@ -4,7 +4,6 @@
 // age 2600 and takes its pods along. The pods lob bullets while the ship comes in, fire aimed
 // fans once its swing is over (69 only while it is being hit), and are pushed aside by hits.
 
-#include "app/FrameLoop.h"
 #include "enemy/Enemy.h"
 #include "enemy/EnemyDispatch.h"
 #include "enemy/EnemyHelpers.h"
@@ -14,11 +13,6 @@
 #include "world/Random.h"
 
 namespace {
-
-int D() { return g_difficulty; }
-float Df() { return static_cast<float>(g_difficulty); }
-float B() { return g_bulletSpeedBase; }
-float F(int v) { return static_cast<float>(v); }
 
 // ---- Type 67: the ship -----------------------------------------------------------------------
 

@@ -55,7 +55,6 @@ constexpr float kCarrierOrbit = 104;
 constexpr int kItemOptionType1 = 6;  // orphan drop of 75
 constexpr int kItemOptionType5 = 10; // orphan drop of 76
 
-int Difficulty() { return g_difficulty; }
 int Above(bool c) { return c ? 1 : 0; }
 
 // ---- Volley counter (all six part types) -------------------------------------------------------
@@ -151,7 +150,7 @@ void SetVolley(Enemy* e, int shots, int period, int pause) {
 }
 
 void SetUpPart(Enemy* e) {
-  const int d = Difficulty();
+  const int d = D();
   const int more = MaxInt(d - 3 - Above(d > 6), 0) + 1;  // bullets per launcher per shot
   switch (e->type) {
     case 71:
@@ -217,7 +216,7 @@ void UpdateMidBossPartBehaviour(GameWorld* world, Enemy* e) {
 // 71 and 79: small fans straight outward from the three launchers of the spinning part; 79
 // adds speed layers to every direction. Odd shots of a volley carry one bullet fewer.
 void FireGunFans(GameWorld* world, Enemy* e, int shot, int bulletType, int layers) {
-  const int d = Difficulty();
+  const int d = D();
   const int n = MaxInt(e->intRegs[kBulletsPerShot] - (shot & 1), 1);
   const float widen = (static_cast<float>(d) - 3.6f) * 2.35f + 1.0f;
   const float B = g_bulletSpeedBase;
@@ -296,7 +295,7 @@ void UpdateCarrierAttack(GameWorld* world, Enemy* e) {
 // The registers of 73 and 77 are read by their revenge bullets on death.
 void UpdateDroneBehaviour(GameWorld* world, Enemy* e) {
   if (e->age == 1) {
-    const int d = Difficulty();
+    const int d = D();
     switch (e->type) {
       case 73:
         e->intRegs[0] = MinInt(d + 1, 8);

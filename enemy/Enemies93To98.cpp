@@ -18,10 +18,6 @@ namespace {
 
 constexpr int kDroneType = 98;
 
-float D() { return static_cast<float>(g_difficulty); }
-float B() { return g_bulletSpeedBase; }
-float F(int v) { return static_cast<float>(v); }
-
 // +1 for an odd slot in the parent, -1 for an even one: the two parts of a pair mirror.
 float SideSign(const Enemy* e) { return e->indexInParent % 2 != 0 ? 1.0f : -1.0f; }
 
@@ -64,7 +60,7 @@ void UpdateSidePlateBehaviour(GameWorld* world, Enemy* e) {
     r[5] = 1;
     r[6] = 0;
     r[32] = 0;
-    e->floatRegs[0] = (D() * 0.36f + 5.27f) * SideSign(e);
+    e->floatRegs[0] = (Df() * 0.36f + 5.27f) * SideSign(e);
   }
   if (r[5] != 0) {
     r[6] += 1;
@@ -116,7 +112,7 @@ void UpdateArmBehaviour(GameWorld* world, Enemy* e) {
     r[4] = 0;
     r[5] = 0;
     r[6] = d / 2 + 1;
-    e->floatRegs[0] = (D() * 0.12f + 1.67f) * SideSign(e);
+    e->floatRegs[0] = (Df() * 0.12f + 1.67f) * SideSign(e);
   }
   if (r[4] == 1) {
     r[5] += 1;
@@ -230,7 +226,7 @@ void SetRearBulletMotion(EnemyBullet* b) {
   if (!b) return;
   b->accelFactor = 1.012f;
   b->friction = 0.94f;
-  b->SetBulletAccelPolar(270.0f + spread - 30.0f, D() * 0.0033f + 0.04f);
+  b->SetBulletAccelPolar(270.0f + spread - 30.0f, Df() * 0.0033f + 0.04f);
 }
 
 void UpdateFountainAttack(GameWorld* world, Enemy* e) {
@@ -318,7 +314,7 @@ void UpdateDroneAttack(GameWorld* world, Enemy* e) {
           SpawnEnemyBullet(world, 7, BulletFaceMotion, ox, oy, F(2 * m - (n - 1)) * 1.8f + base, 0.0f, 0.6f, 0.4f);
       if (!b) continue;
       b->stretch = 4.2f;
-      SetBulletAccelAlong(b, D() * 0.0045f + 0.065f);
+      SetBulletAccelAlong(b, Df() * 0.0045f + 0.065f);
       b->friction = 0.976f;
       b->accelFactor = 1.006f;
     }

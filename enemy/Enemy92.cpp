@@ -51,9 +51,6 @@ constexpr int kWanderAge = 60, kLeaveAge = 4200;
 constexpr int kDeathFrames = 128;
 constexpr float kLeftAtY = -100.0f;
 
-float D() { return static_cast<float>(g_difficulty); }
-float F(int v) { return static_cast<float>(v); }
-
 void SetUpBoss(GameWorld* world, Enemy* e) {
   const int d = g_difficulty;
   int* r = e->intRegs;
@@ -279,12 +276,12 @@ void FireCannon(GameWorld* world, Enemy* e) {
   // still has all its shots.
   if (!InFrameWindow(t, r[kCharge], r[kBeamShots] * r[kBeamGap]) || !FireGateEvery(t, r[kBeamGap])) return;
   const int k = r[kBeamShots] - (t - r[kCharge]) / r[kBeamGap];
-  const float s = (D() * 0.32f + 1.6f) * F(k) / F(r[kBeamShots]) + 0.4f;  // shrinking along the beam
+  const float s = (Df() * 0.32f + 1.6f) * F(k) / F(r[kBeamShots]) + 0.4f;  // shrinking along the beam
   EnemyBullet* b = SpawnEnemyBullet(world, 11, BulletFaceMotion, mx, my, aim, g_bulletSpeedBase, s, s);
   if (!b) return;
   b->accelFactor = 1.018f;
   b->friction = 0.97f;
-  b->SetBulletAccelPolar(aim, D() * 0.0275f + 0.35f);
+  b->SetBulletAccelPolar(aim, Df() * 0.0275f + 0.35f);
   b->stretch = F(115 / (d + 5));
 }
 
@@ -325,11 +322,11 @@ void FireCore(GameWorld* world, Enemy* e) {
     const float spread = RandomFloat(36.0f);
     const float angle = placement + e->facing + spread - 18.0f;
     EnemyBullet* b = SpawnEnemyBullet(world, 4, BulletFaceSpin, ox, oy, angle, 0.0f, 0.4f, 0.4f);
-    const float accel = RandomFloat(D() * 0.0044f + 0.01f);
+    const float accel = RandomFloat(Df() * 0.0044f + 0.01f);
     if (!b) continue;
     b->accelFactor = 1.003f;
     b->friction = 0.988f;
-    b->SetBulletAccelPolar(angle, accel + D() * 0.0026f + 0.05f);
+    b->SetBulletAccelPolar(angle, accel + Df() * 0.0026f + 0.05f);
     b->spinStep = 53.2f;
   }
 }

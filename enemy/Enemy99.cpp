@@ -34,8 +34,6 @@ constexpr int kRingLoss = 6;       // lost pods that send the survivors to the r
 constexpr int kVolleyLoss = 10;    // lost pods that send the boss back to the volleys
 constexpr float kHoverLeft = 160.0f, kHoverRight = 200.0f, kHoverTop = 100.0f, kHoverBottom = 140.0f;
 
-float F(int v) { return static_cast<float>(v); }
-
 // Shots per volley: more as pods are lost.
 int VolleyShots(int d, int lost) { return (4 * d + 1) / 3 + 1 + (d > 3) * (3 * d - 11) + lost * (d + 1) / 4; }
 

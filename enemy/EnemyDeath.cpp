@@ -21,8 +21,6 @@ namespace {
 constexpr int kOptionColours = 6;
 constexpr int kOptionClassMax = 3;
 
-float F(int v) { return static_cast<float>(v); }
-
 int ColourOfOptionType(int optionType) {
   const int c = optionType % kOptionColours;
   return c < 0 ? c + kOptionColours : c;

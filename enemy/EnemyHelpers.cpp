@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "app/FrameLoop.h"
 #include "enemy/Enemy.h"
 #include "enemy/EnemyCatalogue.h"
 #include "enemy/StageScript.h"
@@ -13,6 +14,11 @@
 #include "world/MathUtil.h"
 #include "world/Random.h"
 
+int D() { return g_difficulty; }
+float Df() { return static_cast<float>(g_difficulty); }
+float B() { return g_bulletSpeedBase; }
+float F(int v) { return static_cast<float>(v); }
+
 float AngleFromTo(float px, float py, float qx, float qy) { return Atan2Deg(py - qy, qx - px); }
 
 float AngleToPlayer(const GameWorld* world, float x, float y) {
@@ -20,11 +26,6 @@ float AngleToPlayer(const GameWorld* world, float x, float y) {
 }
 
 float AngleFromEnemyToPlayer(const GameWorld* world, const Enemy* e) { return AngleToPlayer(world, e->x, e->y); }
-
-float AngleFromLauncherToPlayer(const GameWorld* world, const Enemy* e, int launcher) {
-  if (launcher < 0 || launcher >= e->launcherCount) return AngleFromEnemyToPlayer(world, e);
-  return AngleToPlayer(world, e->launchers[launcher].x, e->launchers[launcher].y);
-}
 
 float DistanceToPlayer(const GameWorld* world, float x, float y) {
   return Hypot(world->player.x - x, world->player.y - y);
@@ -49,8 +50,6 @@ float RingAngleFloat(float start, int i, int n) {
 }
 
 int RingStep(int n) { return n < 1 ? 0 : 360 / n; }
-
-float RingStepFloat(int n) { return n < 1 ? 0.0f : 360.0f / static_cast<float>(n); }
 
 bool FireGateEvery(int frame, int period) { return period >= 1 && frame % period == 0; }
 
@@ -179,6 +178,11 @@ void ShotOriginOf(const Enemy* e, int launcher, float* outX, float* outY, float*
     return;
   }
   ComputeShotOrigin(outX, outY, outAngle, e->launchers[launcher]);
+}
+
+void LauncherPosition(const Enemy* e, int launcher, float* outX, float* outY) {
+  float unused = 0;
+  ShotOriginOf(e, launcher, outX, outY, &unused);
 }
 
 void SpawnEnemyParts(GameWorld* world, Enemy* e, const char* digits) {

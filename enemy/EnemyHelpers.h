@@ -11,14 +11,23 @@ class Enemy;
 class EnemyBullet;
 class GameWorld;
 
+// ---- Formula terms ---------------------------------------------------------------------------
+// The short names the type formulas are written with. D() is the difficulty for integer
+// formulas (counts, periods, quotients that truncate) and Df() the same value for float ones, so
+// a formula's arithmetic stays what it is written as.
+
+int D();         // g_difficulty
+float Df();      // g_difficulty as a float
+float B();       // g_bulletSpeedBase
+float F(int v);  // v as a float
+
 // ---- Aiming ----------------------------------------------------------------------------------
 
 // The angle from P to Q: Atan2Deg(P.y - Q.y, Q.x - P.x), 90 pointing up the screen.
 float AngleFromTo(float px, float py, float qx, float qy);
-// From a point, from the enemy's body, and from one of its launch points to the player.
+// From a point and from the enemy's body to the player, and the distance from a point.
 float AngleToPlayer(const GameWorld* world, float x, float y);
 float AngleFromEnemyToPlayer(const GameWorld* world, const Enemy* e);
-float AngleFromLauncherToPlayer(const GameWorld* world, const Enemy* e, int launcher);
 float DistanceToPlayer(const GameWorld* world, float x, float y);
 
 // ---- Fan and ring angles ---------------------------------------------------------------------
@@ -39,10 +48,11 @@ float RingAngle(float start, int i, int n);
 float RingAngleFloat(float start, int i, int n);
 // The angle between neighbours of an n-bullet ring: 360 / n truncated. n < 1 gives 0.
 int RingStep(int n);
-// The same in float: 360 / (float)n. n < 1 gives 0.
-float RingStepFloat(int n);
 
 // ---- Fire gates (all false for a period below 1: a register left at 0 fires nothing) ---------
+
+// A count for FireGateCounted that never closes the gate: only its delay and period do.
+constexpr int kNoVolleyLimit = INT32_MAX;
 
 // frame % period == 0.
 bool FireGateEvery(int frame, int period);
@@ -83,6 +93,9 @@ void PlaceEnemyLaunchers(Enemy* e);
 
 // ---- Bullets ---------------------------------------------------------------------------------
 
+// Facing mode 0: the bullet keeps the facing of its launch angle.
+constexpr int kFaceLaunchAngle = 0;
+
 // One bullet appended to the world's bullet list (kind 0 BulletPlain unless given).
 EnemyBullet* SpawnEnemyBullet(GameWorld* world, int type, int facingMode, float x, float y, float angle, float speed,
                               float scaleX, float scaleY);
@@ -113,6 +126,8 @@ EnemyBullet* FindHeldBullet(GameWorld* world, int id);
 
 // ComputeShotOrigin on launch point i; the body's position and facing when i is not in use.
 void ShotOriginOf(const Enemy* e, int launcher, float* outX, float* outY, float* outAngle);
+// The same without the angle: where launch point i fires from.
+void LauncherPosition(const Enemy* e, int launcher, float* outX, float* outY);
 
 // ---- Parts and parents -----------------------------------------------------------------------
 

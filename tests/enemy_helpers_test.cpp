@@ -71,8 +71,6 @@ TEST(EnemyHelpers, AimingFansAndRings) {
   EXPECT_FLOAT_EQ(RingAngleFloat(5, 3, 0), 5);
   EXPECT_EQ(RingStep(42), 8);
   EXPECT_EQ(RingStep(0), 0);
-  EXPECT_NEAR(RingStepFloat(42), 8.571f, 1e-3f);
-  EXPECT_FLOAT_EQ(RingStepFloat(0), 0);
 }
 
 TEST(EnemyHelpers, BrakingSteeringBulletsAndOrigins) {
