@@ -102,7 +102,7 @@ void DrawRowLabels(Graphics* gfx, int first, int last) {
 }  // namespace
 
 void DrawTitleScreen(Graphics* gfx, GameWorld*) {
-  char line[256];
+  char line[272];  // a label and the longest name
   gfx->SetBlendMode(BlendAlpha);
   DrawText(gfx, 0, "WEXLA ver.20090714", 0, 0, White);
   std::snprintf(line, sizeof line, "DIFFICULTY : %s", g_difficultyNames[ClampInt(g_difficulty, 0, 15)]);

@@ -157,7 +157,9 @@ TEST_F(FrameLoop, FastForwardDrawsEveryKthFrameDuringPlayback) {
     const uint32_t before = g_fakeNow;
     for (int i = 0; i < 120; ++i) Frame();
     EXPECT_EQ(Presents(), c.expected) << c.z << c.x;
-    if (c.expected == 120) EXPECT_GT(g_fakeNow - before, 1900u);  // paced: about two seconds
+    if (c.expected == 120) {
+      EXPECT_GT(g_fakeNow - before, 1900u);  // paced: about two seconds
+    }
   }
 }
 

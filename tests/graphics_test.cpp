@@ -423,7 +423,9 @@ TEST(GraphicsTextures, BadBmpHeadersAreRefusedBeforeLoading) {
     const char* loadWhy = "unset";
     SDL_Surface* s = LoadKeyedSurface("x.bmp", &loadWhy);
     EXPECT_EQ(s != nullptr, c.why == nullptr);
-    if (c.why) EXPECT_STREQ(loadWhy, c.why);
+    if (c.why) {
+      EXPECT_STREQ(loadWhy, c.why);
+    }
     if (s) SDL_FreeSurface(s);
   }
   EXPECT_STREQ(CheckBmpHeader("nothing.bmp"), "missing");
