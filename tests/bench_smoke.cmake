@@ -1,12 +1,126 @@
-# The benchmark's quick pass: it builds, plays, and prints its table and valid JSON. Budgets
+# The benchmark's quick pass, as its table (bench_smoke) and as JSON (bench_smoke_json): it must
+# exit 0, print every part, judge each budget on the median of the repeats, and leave nothing
+# behind: the game folder as it was and its temporary folder (under a TMPDIR of the test's own)
+# gone. With an X display or Xvfb at hand it must have measured the game in a window. Budgets
 # are not judged here (a busy CI machine says nothing about them).
-add_test(NAME bench_smoke COMMAND ${WEXLA_GAME_DIR}/wexla-bench --quick)
-set_tests_properties(bench_smoke PROPERTIES TIMEOUT 120
-  PASS_REGULAR_EXPRESSION "synthetic worst case drawn, software renderer")
-find_package(Python3 COMPONENTS Interpreter QUIET)
-if(Python3_FOUND)
-  add_test(NAME bench_smoke_json
-    COMMAND sh -c "\"$0\" --quick --json | \"$1\" -c 'import json,sys; d=json.load(sys.stdin); assert len(d[\"sections\"]) >= 4'"
-      ${WEXLA_GAME_DIR}/wexla-bench ${Python3_EXECUTABLE})
-  set_tests_properties(bench_smoke_json PROPERTIES TIMEOUT 120)
+#
+# Included by the tests' CMakeLists, this file adds the tests; run with -P it is one of them.
+
+if(NOT CMAKE_SCRIPT_MODE_FILE)
+  foreach(mode table json)
+    set(name bench_smoke)
+    if(mode STREQUAL json)
+      set(name bench_smoke_json)
+    endif()
+    add_test(NAME ${name}
+      COMMAND ${CMAKE_COMMAND} -DGAME_DIR=${WEXLA_GAME_DIR} -DMODE=${mode} -P ${CMAKE_CURRENT_LIST_FILE})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 300
+      ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/lsan.supp")
+  endforeach()
+  add_test(NAME bench_stopped_leaves_nothing
+    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/scripts/bench_stopped.sh ${WEXLA_GAME_DIR})
+  set_tests_properties(bench_stopped_leaves_nothing PROPERTIES TIMEOUT 120
+    ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/lsan.supp")
+  return()
 endif()
+
+execute_process(COMMAND mktemp -d OUTPUT_VARIABLE WORK OUTPUT_STRIP_TRAILING_WHITESPACE)
+include(${CMAKE_CURRENT_LIST_DIR}/scripts/ReplayChecks.cmake)
+file(MAKE_DIRECTORY "${WORK}/tmp")
+
+file(GLOB before RELATIVE "${GAME_DIR}" "${GAME_DIR}/*")
+set(args --quick)
+if(MODE STREQUAL json)
+  list(APPEND args --json --repeat 2)  # two repeats: the medians are of more than one run
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E env "TMPDIR=${WORK}/tmp" "${GAME_DIR}/wexla-bench" ${args}
+  OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  fail("wexla-bench ${args} exited with ${rc}:\n${err}\n${out}")
+endif()
+file(GLOB after RELATIVE "${GAME_DIR}" "${GAME_DIR}/*")
+if(NOT before STREQUAL after)
+  fail("the game folder changed:\n  before: ${before}\n  after:  ${after}")
+endif()
+file(GLOB left "${WORK}/tmp/*")
+if(left)
+  fail("left behind: ${left}")
+endif()
+
+find_program(XVFB Xvfb)
+set(window_expected OFF)
+if(XVFB OR DEFINED ENV{DISPLAY})
+  set(window_expected ON)
+endif()
+
+if(MODE STREQUAL table)
+  foreach(expected "load average \\(1, 5, 15 min\\) [0-9.]+ [0-9.]+ [0-9.]+ at the start"
+      "[0-9]+ processors" "judged on the median" "start-up to the first title frame, headless"
+      "peak resident memory over a whole game, headless" "heaviest frame of play \\(first frame left out\\)"
+      "the game's first frame" "synthetic worst case drawn, software renderer")
+    if(NOT out MATCHES "${expected}")
+      fail("no line matches \"${expected}\":\n${out}")
+    endif()
+  endforeach()
+  if(window_expected AND NOT out MATCHES "start-up to the first title frame, window, [a-z0-9]+ +[0-9.]+")
+    fail("the game in a window was not measured:\n${out}")
+  endif()
+  file(REMOVE_RECURSE "${WORK}")
+  return()
+endif()
+
+string(JSON processors ERROR_VARIABLE bad GET "${out}" machine processors)
+if(bad OR processors LESS 1)
+  fail("no processor count: ${bad}\n${out}")
+endif()
+string(JSON loads ERROR_VARIABLE bad LENGTH "${out}" machine load_average_start)
+if(bad OR NOT loads EQUAL 3)
+  fail("no load average: ${bad}")
+endif()
+string(JSON sections ERROR_VARIABLE bad LENGTH "${out}" sections)
+if(bad OR sections LESS 4)
+  fail("not valid JSON with its sections: ${bad}\n${out}")
+endif()
+set(judged 0)
+set(windowed OFF)
+math(EXPR last_section "${sections} - 1")
+foreach(s RANGE ${last_section})
+  string(JSON section GET "${out}" sections ${s} name)
+  string(JSON figures LENGTH "${out}" sections ${s} figures)
+  if(figures EQUAL 0)
+    continue()
+  endif()
+  math(EXPR last_figure "${figures} - 1")
+  foreach(f RANGE ${last_figure})
+    string(JSON figure GET "${out}" sections ${s} figures ${f})
+    string(JSON name GET "${figure}" name)
+    string(JSON runs GET "${figure}" runs)
+    if(section MATCHES "^start-up and memory in a window" AND runs GREATER 0)
+      set(windowed ON)
+    endif()
+    string(JSON budget ERROR_VARIABLE none GET "${figure}" budget)
+    if(none)
+      continue()
+    endif()
+    # The verdict is the median's.
+    string(JSON median GET "${figure}" median)
+    string(JSON kind GET "${figure}" budget_kind)
+    string(JSON met GET "${figure}" met)
+    if(kind STREQUAL "at_most" AND median LESS_EQUAL budget OR kind STREQUAL "at_least" AND median GREATER_EQUAL budget)
+      set(want ON)
+    else()
+      set(want OFF)
+    endif()
+    if(NOT met STREQUAL want)
+      fail("${section} / ${name}: median ${median}, budget ${kind} ${budget}, but met is ${met}")
+    endif()
+    math(EXPR judged "${judged} + 1")
+  endforeach()
+endforeach()
+if(judged LESS 8)
+  fail("only ${judged} figures were judged against a budget")
+endif()
+if(window_expected AND NOT windowed)
+  fail("the game in a window was not measured:\n${out}")
+endif()
+file(REMOVE_RECURSE "${WORK}")

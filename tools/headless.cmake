@@ -2,6 +2,7 @@
 add_library(wexla_headless_support STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/headless/KeyScript.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/headless/Pilot.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/headless/RendererInfo.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/headless/StateDigest.cpp)
 target_link_libraries(wexla_headless_support PUBLIC wexla_core)
 

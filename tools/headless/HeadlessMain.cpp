@@ -3,7 +3,13 @@
 //
 //   wexla-headless [--dir DIR] [--keys FILE] [--frames N] [--clock MS] [--trace K] [--trace-game K]
 //                  [--dump K[:LETTERS]] [--pilot] [--invincible]
-//                  [--shot FRAME:FILE.bmp]... [--draw-all] [-- GAME ARGUMENTS]
+//                  [--shot FRAME:FILE.bmp]... [--draw-all] [--window] [-- GAME ARGUMENTS]
+//
+// --window runs it as the game runs: in a real window with the renderer SDL chooses, every frame
+// drawn, the sound mixed through SDL's audio device (the silent "dummy" driver unless
+// SDL_AUDIODRIVER names another). After the first frame it prints "window renderer=NAME gl=GL"
+// (GL: the OpenGL driver's name, empty when the renderer is not on OpenGL). The benchmark's
+// windowed figures come from it.
 
 #include <unistd.h>
 
@@ -22,6 +28,7 @@
 #include "platform/Platform.h"
 #include "tools/headless/KeyScript.h"
 #include "tools/headless/Pilot.h"
+#include "tools/headless/RendererInfo.h"
 #include "tools/headless/StateDigest.h"
 #include "world/EnemyBullet.h"
 #include "world/GameWorld.h"
@@ -40,6 +47,7 @@ struct Driver {
   bool pilot = false;       // the pilot chooses the play keys in the game scene
   bool invincible = false;  // the ship is never hit
   bool drawAll = false;
+  bool window = false;
   std::map<long, std::string> shots;
   uint32_t clockStart = 1000;
   uint32_t startTick = 0;
@@ -141,6 +149,10 @@ bool ParseDump(const std::string& s) {
 }
 
 void AfterFrame(void*, long run, Graphics* gfx, GameWorld* world) {
+  if (g_driver.window && run == 1) {
+    std::printf("window renderer=%s gl=%s\n", RendererName(*gfx).c_str(), OpenGlDriverName(*gfx).c_str());
+    std::fflush(stdout);
+  }
   auto shot = g_driver.shots.find(run);
   if (shot != g_driver.shots.end() && !SaveFrameBmp(*gfx, shot->second.c_str()))
     std::fprintf(stderr, "wexla-headless: could not save %s\n", shot->second.c_str());
@@ -158,7 +170,7 @@ int Usage() {
   std::fprintf(stderr,
                "usage: wexla-headless [--dir DIR] [--keys FILE] [--frames N] [--clock MS] [--trace K]\n"
                "                      [--trace-game K] [--dump K[:LETTERS]] [--pilot] [--invincible]\n"
-               "                      [--shot FRAME:FILE.bmp]... [--draw-all] [-- GAME ARGUMENTS]\n");
+               "                      [--shot FRAME:FILE.bmp]... [--draw-all] [--window] [-- GAME ARGUMENTS]\n");
   return 2;
 }
 
@@ -207,6 +219,9 @@ int main(int argc, char** argv) {
       g_driver.invincible = true;
     } else if (a == "--draw-all") {
       g_driver.drawAll = true;
+    } else if (a == "--window") {
+      g_driver.window = true;
+      g_driver.drawAll = true;
     } else {
       return Usage();
     }
@@ -232,10 +247,14 @@ int main(int argc, char** argv) {
   PlatformSetClock(VirtualClock);
   SelectInputSource(InputSourceScripted);
 
-  PreferSoftwareRenderer();  // the pictures are only saved: no GL context
   AppOptions options;
-  options.graphics = GraphicsBackendOffscreen;
-  options.sound = SoundOutputNone;
+  if (g_driver.window) {
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+  } else {
+    PreferSoftwareRenderer();  // the pictures are only saved: no GL context
+    options.graphics = GraphicsBackendOffscreen;
+    options.sound = SoundOutputNone;
+  }
   options.messageBoxes = false;
   options.hooks.beforeFrame = BeforeFrame;
   options.hooks.afterFrame = AfterFrame;
