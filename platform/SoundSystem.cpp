@@ -180,11 +180,14 @@ SoundBuffer* SoundSystem::LoadWave(const char* path) {
     PlatformReportUnloadableFile(path, why);
     return nullptr;
   };
-  // The reader opens the file again; this first opening only tells why it cannot.
-  const char* why = nullptr;
-  if (std::FILE* probe = PlatformOpenFileForReading(path, &why)) std::fclose(probe);
-  else return refuse(why);
-  if (!WaveOpen(path)) return refuse("not a RIFF WAVE file");
+  if (!WaveOpen(path)) {
+    // Only a file that did not open is opened once more, to tell why.
+    const char* why = nullptr;
+    std::FILE* probe = PlatformOpenFileForReading(path, &why);
+    if (!probe) return refuse(why);
+    std::fclose(probe);
+    return refuse("not a RIFF WAVE file");
+  }
   // Only plain PCM the mixer can play; the data size was checked against the file by the reader.
   if (!g_waveFormat || g_waveFormat->formatTag != WaveFormatPcm) return refuse("not PCM");
   if (!IsUsablePcmFormat(*g_waveFormat)) return refuse("PCM of a kind that cannot be played");
